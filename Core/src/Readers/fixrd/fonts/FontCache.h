@@ -1,0 +1,55 @@
+// The fonts of one document, keyed by FontUri text.  Each font is loaded
+// once: its units per em and the metrics of every character of its map are
+// copied out and the FreeType face closed again.  A font that failed stays
+// failed for the rest of the document.
+#pragma once
+
+#include "fonts/GlyphMetrics.h"
+#include "text/CharView.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+struct DocContext;
+struct IOObj;
+
+namespace fixrd {
+
+struct FontEntry {
+    uint16_t unitsPerEm = 2048;
+    std::map<uint32_t, GlyphMetrics> glyphs;
+    bool failed = false;
+};
+
+class FontCache {
+public:
+    using FontTable = std::map<std::string, FontEntry>;
+    using FreeTypeInit = FT_Error (*)(FT_Library *);
+
+    // Throws FontError "Could not initialize FreeType" when init fails.
+    explicit FontCache(DocContext *owner, FreeTypeInit init = FT_Init_FreeType);
+    ~FontCache();
+    FontCache(const FontCache &) = delete;
+    FontCache &operator=(const FontCache &) = delete;
+
+    // The entry of fontUri, loading the font on first use.  Throws FontError.
+    FontTable::iterator loadFont(const std::string &fontUri);
+    uint16_t unitsPerEm(const std::string &fontUri);
+    // The metrics of the glyph the font maps ch to.  Throws FontError.
+    GlyphMetrics glyphMetrics(const std::string &fontUri, CharView ch);
+
+    const std::vector<IOObj *> &temporaryFiles() const { return temporaryFiles_; }
+
+private:
+    FontTable fonts_;
+    DocContext *owner_;
+    FT_Library library_ = nullptr;
+    std::vector<IOObj *> temporaryFiles_;
+};
+
+} // namespace fixrd

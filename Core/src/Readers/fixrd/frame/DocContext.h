@@ -1,0 +1,78 @@
+// The per-document record of the reader.  Allocated by the module, owned by
+// the host between xpsAllocateContext and xpsFreeContext.  Everything it keeps
+// of the document (chunks, names, the working block) is host memory.
+#pragma once
+
+#include "frame/HostInterfaces.h"
+#include "frame/OutputChunk.h"
+#include "page/Geometry.h"
+#include "page/GlyphRun.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace fixrd {
+class FontCache;
+}
+
+constexpr int64_t kWorkingBlockSize = 17840;
+
+struct DocContext {
+    HostServices *host = nullptr;
+
+    // Output chunk list.
+    fixrd::OutputChunk *chunks = nullptr;
+    int32_t chunkCapacity = 0;
+    int32_t currentChunk = 0;
+    int32_t nextChunk = 0;
+
+    void *workingBlock = nullptr;   // held for the host's engine, never read here
+
+    void *xmlLibrary = nullptr;
+    XmlServices xml{};
+    void *containerLibrary = nullptr;
+    ContainerReader container{};
+    void *containerHandle = nullptr;
+    int32_t entryCount = 0;
+
+    IOObj *contentTypesIO = nullptr;
+    IOObj *sequenceIO = nullptr;
+    IOObj *documentIO = nullptr;
+    IOObj *pageIO = nullptr;
+
+    uint32_t documentCharset = 0;   // 0 until determined
+
+    char *documentPartName = nullptr;
+    char *sequencePartName = nullptr;
+    char **pageNames = nullptr;
+    int32_t pageCount = 0;
+
+    uint32_t pageWalkDone = 0;
+    uint32_t rootSeen = 0;
+
+    // Page state, carried from run to run and page to page.
+    double unitsPerEm = 0.0;
+    fixrd::Point previousRunEnd;
+    fixrd::Point previousRunAdvanceEnd;
+    fixrd::Point *previousOrigin = nullptr;
+    fixrd::GlyphRun run;
+    std::vector<fixrd::Matrix> transforms;
+    std::vector<uint64_t> pushCounts;
+
+    fixrd::FontCache *fonts = nullptr;
+
+    // A failed page walk is not repeated: later calls report it again.
+    uint32_t walkFailure = 0;
+};
+
+namespace fixrd {
+
+// Host memory through the context's HostServices record.
+void *hostAlloc(DocContext *context, int64_t size);
+void *hostRealloc(DocContext *context, void *block, int64_t size);
+void hostFree(DocContext *context, void *block);
+
+// A copy of text[0, length) with a NUL, in host memory; null when refused.
+char *hostCopyString(DocContext *context, const char *text, size_t length);
+
+} // namespace fixrd

@@ -1,0 +1,37 @@
+// The host's library loading: a name such as "pkgrd.dll" is looked for as
+// "libpkgrd.so" in one directory and mapped with dlopen.
+#pragma once
+
+#include <set>
+#include <string>
+
+namespace fixrd::host {
+
+class LibraryLoader {
+public:
+    explicit LibraryLoader(std::string directory = {}) : directory_(std::move(directory)) {}
+
+    void setDirectory(std::string directory) { directory_ = std::move(directory); }
+    const std::string &directory() const { return directory_; }
+
+    // The file that `name` stands for.
+    std::string pathOf(const std::string &name) const;
+    // A handle, or null with the reason in lastError().
+    void *load(const std::string &name);
+    void *entryPoint(void *handle, const char *symbol) const;
+    void unload(void *handle) const;
+    const std::string &lastError() const { return lastError_; }
+
+    // Test hook: behave as if this library were missing.
+    void refuse(const std::string &name) { refused_.insert(name); }
+
+private:
+    std::string directory_;
+    std::string lastError_;
+    std::set<std::string> refused_;
+};
+
+// The directory that holds the shared object containing `address`.
+std::string directoryOfObject(const void *address);
+
+} // namespace fixrd::host

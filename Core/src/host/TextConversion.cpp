@@ -1,0 +1,119 @@
+#include "TextConversion.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+namespace fixrd::host {
+
+namespace {
+
+struct CharsetNumber {
+    uint32_t number;
+    const char *iconvName;
+};
+
+constexpr CharsetNumber kCharsets[] = {
+    {1, "SHIFT_JIS"},    {3, "BIG5"},         {4, "CP949"},        {5, "WINDOWS-1250"},
+    {6, "WINDOWS-1251"}, {7, "WINDOWS-1252"}, {8, "WINDOWS-1253"}, {9, "WINDOWS-1254"},
+    {10, "WINDOWS-1255"}, {11, "WINDOWS-1256"}, {12, "WINDOWS-1257"}, {13, "WINDOWS-1258"},
+    {14, "ISO-8859-1"},  {15, "ISO-8859-2"},  {16, "ISO-8859-3"},  {17, "ISO-8859-4"},
+    {18, "ISO-8859-5"},  {19, "ISO-8859-6"},  {20, "ISO-8859-7"},  {21, "ISO-8859-8"},
+    {22, "ISO-8859-9"},  {23, "ISO-8859-14"}, {24, "ISO-8859-15"}, {52, "UTF-16"},
+    {53, "UTF-8"},       {54, "UTF-7"},       {55, "ISO-2022-JP"}, {61, "GB2312"},
+    {66, "EUC-JP"},      {69, "EUC-KR"},      {81, "ISO-8859-10"}, {82, "ISO-8859-13"},
+    {94, "GB18030"},     {100, "UCS-4BE"},
+};
+
+class Iconv {
+public:
+    Iconv(const char *to, const char *from) : handle_(iconv_open(to, from)) {}
+    ~Iconv() {
+        if (ok())
+            iconv_close(handle_);
+    }
+    Iconv(const Iconv &) = delete;
+    Iconv &operator=(const Iconv &) = delete;
+    bool ok() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return handle_; }
+
+private:
+    iconv_t handle_;
+};
+
+} // namespace
+
+const char *iconvNameOf(uint32_t charset) {
+    for (const CharsetNumber &row : kCharsets) {
+        if (row.number == charset)
+            return row.iconvName;
+    }
+    return nullptr;
+}
+
+bool convertCharset(uint32_t from, uint32_t to, const void *input, size_t length, char replacement,
+                    std::string &output) {
+    output.clear();
+    const char *fromName = iconvNameOf(from);
+    const char *toName = iconvNameOf(to);
+    if (fromName == nullptr || toName == nullptr)
+        return false;
+    Iconv convert(toName, fromName);
+    Iconv replace(toName, "ASCII");
+    if (!convert.ok() || !replace.ok())
+        return false;
+
+    std::string replacementBytes;
+    {
+        char in = replacement, out[16];
+        char *inAt = &in, *outAt = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        if (iconv(replace.get(), &inAt, &inLeft, &outAt, &outLeft) != static_cast<size_t>(-1))
+            replacementBytes.assign(out, static_cast<size_t>(outAt - out));
+    }
+
+    char *inAt = const_cast<char *>(static_cast<const char *>(input));
+    size_t inLeft = length;
+    char block[4096];
+    while (inLeft > 0) {
+        char *outAt = block;
+        size_t outLeft = sizeof block;
+        size_t result = iconv(convert.get(), &inAt, &inLeft, &outAt, &outLeft);
+        output.append(block, static_cast<size_t>(outAt - block));
+        if (result != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        // An invalid or cut-off sequence: one replacement, skip one byte.
+        output += replacementBytes;
+        ++inAt;
+        --inLeft;
+        iconv(convert.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    char *outAt = block;
+    size_t outLeft = sizeof block;
+    iconv(convert.get(), nullptr, nullptr, &outAt, &outLeft);
+    output.append(block, static_cast<size_t>(outAt - block));
+    return true;
+}
+
+int convertText(HostServices *host, uint32_t fromCharset, ConvertedText *input, ConvertedText *output,
+                char replacement) {
+    std::string converted;
+    if (input == nullptr || output == nullptr ||
+        !convertCharset(fromCharset, host->targetCharset, input->data, input->length, replacement, converted)) {
+        if (output != nullptr && output->data == nullptr)
+            output->length = 0;
+        return 0;
+    }
+    if (output->data == nullptr) {
+        output->length = static_cast<uint32_t>(converted.size());
+        return 1;
+    }
+    size_t n = converted.size() < output->length ? converted.size() : output->length;
+    std::memcpy(output->data, converted.data(), n);
+    output->length = static_cast<uint32_t>(n);
+    return 1;
+}
+
+} // namespace fixrd::host
