@@ -1,0 +1,84 @@
+// Builds zip packages for tests, so that a test reads as the document it
+// describes: entries in a chosen order, deflated or stored, interleaved
+// pieces, empty entries and deliberate damage.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fixrd::test {
+
+constexpr const char *kXpsNamespace = "http://schemas.microsoft.com/xps/2005/06";
+constexpr const char *kOpenXpsNamespace = "http://schemas.openxps.org/oxps/v1.0";
+constexpr const char *kContentTypesNamespace = "http://schemas.openxmlformats.org/package/2006/content-types";
+constexpr const char *kSequenceContentType = "application/vnd.ms-package.xps-fixeddocumentsequence+xml";
+
+enum class Compression { Deflate, Store };
+
+class PackageBuilder {
+public:
+    // Entries are written in the order they are added.  Names are stored as
+    // given (raw bytes), without a leading "/".
+    PackageBuilder &add(const std::string &name, const std::string &data,
+                        Compression compression = Compression::Deflate);
+    // A part stored as interleaved pieces name/[0].piece, name/[1].piece, ...
+    // With lastMarker the final piece is named name/[n].last.piece.
+    PackageBuilder &addPieces(const std::string &name, const std::vector<std::string> &pieces,
+                              bool lastMarker = false);
+
+    // Damage applied to the written bytes (local header and central directory).
+    PackageBuilder &corruptCrc(const std::string &name);
+    PackageBuilder &claimUncompressedSize(const std::string &name, uint32_t size);
+    PackageBuilder &markEncrypted(const std::string &name);
+    PackageBuilder &setCompressionMethod(const std::string &name, uint16_t method);
+
+    // The whole zip file.
+    std::string bytes() const;
+    // Writes the zip to path and returns path.
+    std::string writeTo(const std::string &path) const;
+
+    // A complete package: [Content_Types].xml, FixedDocumentSequence.fdseq,
+    // Documents/1/FixedDocument.fdoc and Documents/1/Pages/<n>.fpage holding
+    // the given FixedPage markups.
+    static PackageBuilder document(const std::vector<std::string> &pages, const char *ns = kXpsNamespace);
+
+private:
+    struct Entry {
+        std::string name;
+        std::string data;
+        Compression compression;
+    };
+    struct Damage {
+        enum Kind { Crc, Size, Encrypted, Method } kind;
+        std::string name;
+        uint32_t value;
+    };
+    std::vector<Entry> entries_;
+    std::vector<Damage> damage_;
+};
+
+// Markup for the usual parts.
+namespace markup {
+// [Content_Types].xml with an Override for the sequence part ("" for none).
+std::string contentTypes(const std::string &sequencePartName = "/FixedDocumentSequence.fdseq");
+std::string sequence(const std::vector<std::string> &documentSources, const char *ns = kXpsNamespace);
+std::string document(const std::vector<std::string> &pageSources, const char *ns = kXpsNamespace);
+// A FixedPage around body.
+std::string page(const std::string &body, const char *ns = kXpsNamespace);
+} // namespace markup
+
+// A file in a private temporary directory, deleted with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string &contents, const std::string &suffix = ".xps");
+    ~TempFile();
+    TempFile(const TempFile &) = delete;
+    TempFile &operator=(const TempFile &) = delete;
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace fixrd::test
