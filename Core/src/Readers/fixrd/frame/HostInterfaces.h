@@ -152,14 +152,12 @@ typedef void (*PkgrdGetContainerReaderInterfaceFn)(ContainerReader *table);
 
 /* ---- the XML companion (mkparse) -------------------------------------- */
 
-/* Expat's XML_Encoding, passed through untouched. */
-struct XML_Encoding;
-
 /*
- * Expat's unknown-encoding handler signature: fill the record and return
- * non-zero to accept the encoding, 0 to refuse it.
+ * Expat's unknown-encoding handler: fill the XML_Encoding record that `info`
+ * points to and return non-zero to accept the encoding, 0 to refuse it.
+ * `info` is typed void * so that this header does not need Expat's.
  */
-typedef int (*UnknownEncodingHandlerFn)(void *data, const char *name, struct XML_Encoding *info);
+typedef int (*UnknownEncodingHandlerFn)(void *data, const char *name, void *info);
 
 typedef struct XmlServices {
     void *companionReserved[4];                        /* 0 to 3 */
