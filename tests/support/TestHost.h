@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace fixrd::test {
@@ -19,6 +21,22 @@ struct ContextDeleter {
     void operator()(DocContext *context) const { destroyContext(context); }
 };
 using ContextPtr = std::unique_ptr<DocContext, ContextDeleter>;
+
+inline std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A new temporary IO object of the host holding `contents`.
+inline IOObj *objectHolding(host::ReferenceHost &host, const std::string &contents) {
+    IOObj *io = host.files().open(nullptr, "w");
+    io->open(io);
+    io->write(io, contents.data(), static_cast<uint32_t>(contents.size()));
+    io->close(io);
+    return io;
+}
 
 // A host whose memory must balance to zero when the test ends.
 class HostTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include "page/GlyphRun.h"
 
 #include <cstdint>
+#include <exception>
 #include <vector>
 
 namespace fixrd {
@@ -63,6 +64,11 @@ struct DocContext {
 
     // A failed page walk is not repeated: later calls report it again.
     uint32_t walkFailure = 0;
+
+    // The part parse under way: its Expat parser, and an error a handler
+    // raised, carried out of Expat's callbacks and rethrown after the parse.
+    void *activeParser = nullptr;
+    std::exception_ptr pendingError;
 };
 
 namespace fixrd {

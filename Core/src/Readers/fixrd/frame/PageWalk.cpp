@@ -1,12 +1,28 @@
 #include "frame/PageWalk.h"
 
 #include "frame/DocContext.h"
+#include "package/PartExtraction.h"
+#include "xml/PartParser.h"
+
+#include <cstdio>
 
 namespace fixrd {
 
 int32_t walkPages(DocContext *context) {
-    (void)context;
-    return 0;   // page text arrives with the page handlers
+    for (int32_t i = 0; i < context->pageCount; ++i) {
+        // Relative page names of the first document resolve under its folder.
+        char fallback[256];
+        std::snprintf(fallback, 255, "Documents/1/%s", context->pageNames[i]);
+        int32_t status = extractPart(context, context->pageNames[i], fallback, nullptr, &context->pageIO);
+        if (status != 0)
+            return status;
+        status = parsePartXml(context, PartKind::Page);
+        if (status != 0)
+            return status;
+        context->pageIO->release(context->pageIO);
+        context->pageIO = nullptr;
+    }
+    return 0;
 }
 
 } // namespace fixrd
