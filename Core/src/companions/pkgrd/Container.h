@@ -1,0 +1,33 @@
+// One open package: the libzip archive, its entry size limit and the block
+// through which entry data passes.  The record lives in host memory when the
+// host offers it, so the host's accounting sees a container left open.
+#pragma once
+
+#include "frame/HostInterfaces.h"
+
+#include <zip.h>
+
+#include <cstdint>
+
+namespace pkgrd {
+
+// Entry data moves in blocks of this size: never more is held at once.
+constexpr uint32_t kBlockSize = 64 * 1024;
+
+struct Container {
+    zip_t *zip = nullptr;
+    int32_t entryCount = 0;
+    int64_t entrySizeLimit = 0;
+    HostMemory *memory = nullptr;   // null: the record came from malloc
+    unsigned char block[kBlockSize];
+};
+
+// Null when input names no file, or the file is empty, not a zip or has an
+// unreadable central directory.
+Container *openContainer(const IOObj *input, HostServices *host);
+void closeContainer(Container *container);
+
+// Fills info with the raw name (cut to fit) and the declared size.
+int32_t describeEntry(Container &container, int32_t index, EntryInfo &info);
+
+} // namespace pkgrd
