@@ -53,8 +53,8 @@ const NamedEncoding kNamedEncodings[] = {
     {"cp950", "CP950", SequenceRule::DoubleByte},
 };
 
-// Families written as a prefix and a number: windows-1250 to 1258, ISO-8859-2
-// to 16 (there is no part 12).
+// Families written as a prefix and a number: windows-1250 to 1258 and
+// ISO-8859-2 to 16; ISO-8859-12 was never published, so iconv has none.
 struct NumberedFamily {
     const char *prefix;  // lower case
     int first;
@@ -111,7 +111,7 @@ std::optional<Encoding> findEncoding(const char *declaredName) {
         if (name.compare(0, prefixLength, family.prefix) != 0)
             continue;
         int number = plainNumber(name.substr(prefixLength));
-        if (number < family.first || number > family.last || number == 12)
+        if (number < family.first || number > family.last)
             continue;
         Encoding encoding{};
         std::snprintf(encoding.converterName, sizeof encoding.converterName, family.converterFormat, number);
