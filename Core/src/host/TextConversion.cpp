@@ -41,6 +41,40 @@ private:
     iconv_t handle_;
 };
 
+// UTF-8 to UCS-4BE without iconv: the reader asks this once per character
+// it measures, and opening a converter each time would dominate a document.
+void utf8ToUcs4(const unsigned char *in, size_t length, char replacement, std::string &output) {
+    auto put = [&](uint32_t code) {
+        output += static_cast<char>(code >> 24);
+        output += static_cast<char>(code >> 16);
+        output += static_cast<char>(code >> 8);
+        output += static_cast<char>(code);
+    };
+    size_t i = 0;
+    while (i < length) {
+        unsigned char first = in[i];
+        size_t count = first < 0x80 ? 1 : (first >> 5) == 0x6 ? 2 : (first >> 4) == 0xE ? 3 : (first >> 3) == 0x1E ? 4 : 0;
+        uint32_t code = count == 1 ? first : count == 2 ? first & 0x1F : count == 3 ? first & 0x0F : first & 0x07;
+        bool valid = count != 0 && i + count <= length;
+        for (size_t k = 1; valid && k < count; ++k) {
+            if ((in[i + k] & 0xC0) != 0x80)
+                valid = false;
+            else
+                code = (code << 6) | (in[i + k] & 0x3F);
+        }
+        static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (valid && (code < kSmallest[count] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
+            valid = false;
+        if (!valid) {
+            put(static_cast<unsigned char>(replacement));
+            ++i;
+            continue;
+        }
+        put(code);
+        i += count;
+    }
+}
+
 } // namespace
 
 const char *iconvNameOf(uint32_t charset) {
@@ -54,6 +88,10 @@ const char *iconvNameOf(uint32_t charset) {
 bool convertCharset(uint32_t from, uint32_t to, const void *input, size_t length, char replacement,
                     std::string &output) {
     output.clear();
+    if (from == HOST_CHARSET_UTF8 && to == HOST_CHARSET_UCS4BE) {
+        utf8ToUcs4(static_cast<const unsigned char *>(input), length, replacement, output);
+        return true;
+    }
     const char *fromName = iconvNameOf(from);
     const char *toName = iconvNameOf(to);
     if (fromName == nullptr || toName == nullptr)

@@ -43,6 +43,9 @@ public:
     // The metrics of the glyph the font maps ch to.  Throws FontError.
     GlyphMetrics glyphMetrics(const std::string &fontUri, CharView ch);
 
+    // Enters a font under fontUri, replacing any entry it had.
+    FontTable::iterator addFont(const std::string &fontUri, FontEntry entry);
+
     const std::vector<IOObj *> &temporaryFiles() const { return temporaryFiles_; }
 
 private:

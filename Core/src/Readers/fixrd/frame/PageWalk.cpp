@@ -16,6 +16,10 @@ int32_t walkPages(DocContext *context) {
         int32_t status = extractPart(context, context->pageNames[i], fallback, nullptr, &context->pageIO);
         if (status != 0)
             return status;
+        // A page whose markup broke off must not leave its transforms acting
+        // on the pages after it.
+        context->transforms.clear();
+        context->pushCounts.clear();
         status = parsePartXml(context, PartKind::Page);
         if (status != 0)
             return status;

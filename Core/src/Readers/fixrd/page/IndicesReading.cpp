@@ -1,0 +1,59 @@
+#include "page/IndicesReading.h"
+
+#include "page/NumberReading.h"
+
+namespace fixrd {
+
+namespace {
+
+GlyphIndexEntry readEntry(const std::string &text) {
+    GlyphIndexEntry entry;
+    std::string rest = text;
+    size_t close = text.find(')');
+    if (!text.empty() && text[0] == '(' && close != std::string::npos) {
+        std::string cluster = text.substr(1, close - 1);
+        size_t colon = cluster.find(':');
+        if (colon != std::string::npos) {
+            entry.clusterCharCount = leadingInt(cluster.substr(0, colon));
+            entry.clusterGlyphCount = leadingInt(cluster.substr(colon + 1));
+        } else {
+            entry.clusterCharCount = leadingInt(cluster);
+        }
+        rest = text.substr(close + 1);
+    }
+
+    size_t start = 0;
+    for (int field = 0; field < 4 && start <= rest.size(); ++field) {
+        size_t comma = rest.find(',', start);
+        std::string value = rest.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!value.empty()) {
+            switch (field) {
+            case 0: entry.glyphIndex = leadingInt(value); break;
+            case 1: entry.advance = leadingDouble(value); break;
+            case 2: entry.uOffset = leadingDouble(value); break;
+            case 3: entry.vOffset = leadingDouble(value); break;
+            }
+        }
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return entry;
+}
+
+} // namespace
+
+std::vector<GlyphIndexEntry> readIndices(const std::string &value) {
+    std::vector<GlyphIndexEntry> entries;
+    size_t start = 0;
+    for (;;) {
+        size_t semicolon = value.find(';', start);
+        entries.push_back(readEntry(value.substr(start, semicolon == std::string::npos ? std::string::npos
+                                                                                         : semicolon - start)));
+        if (semicolon == std::string::npos)
+            return entries;
+        start = semicolon + 1;
+    }
+}
+
+} // namespace fixrd

@@ -1,0 +1,19 @@
+#include "page/TransformStack.h"
+
+namespace fixrd {
+
+Point transformPoint(const TransformStack &stack, Point p) {
+    for (auto m = stack.rbegin(); m != stack.rend(); ++m)
+        p = mapPoint(*m, p);
+    return p;
+}
+
+Point scaleVector(const TransformStack &stack, Point d) {
+    for (const Matrix &m : stack) {
+        d.x = m.m11 * d.x;
+        d.y = m.m22 * d.y;
+    }
+    return d;
+}
+
+} // namespace fixrd

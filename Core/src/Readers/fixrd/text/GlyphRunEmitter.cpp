@@ -1,0 +1,175 @@
+#include "text/GlyphRunEmitter.h"
+
+#include "fonts/FontCache.h"
+#include "frame/DocContext.h"
+#include "page/TransformStack.h"
+#include "text/CharView.h"
+#include "text/OutputRecords.h"
+#include "text/Utf8.h"
+#include "text/WordGap.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace fixrd {
+
+namespace {
+
+// Font metrics are 32-bit integers summed as such; a hostile font must not
+// make that overflow undefined, so the sums wrap.
+int32_t wrappingSum(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+int32_t inkRight(const GlyphMetrics &m) { return wrappingSum(m.horiBearingX, m.width); }
+int32_t endAdjustment(const GlyphMetrics &m) {
+    return static_cast<int32_t>(static_cast<uint32_t>(inkRight(m)) - static_cast<uint32_t>(m.horiAdvance));
+}
+
+void require(int32_t status) {
+    if (status != 0)
+        throw std::bad_alloc();
+}
+
+class RunEmitter {
+public:
+    explicit RunEmitter(DocContext *context)
+        : context_(context), run_(context->run), stack_(context->transforms),
+          emSize_(context->run.fontRenderingEmSize), unitsPerEm_(context->unitsPerEm),
+          em_(scaleVector(context->transforms, {context->run.fontRenderingEmSize, 0.0}).x) {}
+
+    void emit(Point &previousRunEnd, Point &previousRunAdvanceEnd) {
+        startRun(previousRunEnd, previousRunAdvanceEnd);
+        Point pen;
+        GlyphMetrics last;
+        if (run_.indices.empty())
+            emitWhole(pen, last);
+        else
+            emitWithIndices(pen, last);
+        double adjustment = unitsPerEm_ != 0.0 ? endAdjustment(last) * emSize_ / unitsPerEm_ : 0.0;
+        previousRunAdvanceEnd = pen;
+        previousRunEnd = pen + scaleVector(stack_, {adjustment, 0.0});
+    }
+
+private:
+    void startRun(const Point &previousRunEnd, const Point &previousRunAdvanceEnd) {
+        const Point *previousOrigin = context_->previousOrigin;
+        if (previousOrigin != nullptr && !(previousOrigin->y == run_.origin.y))
+            require(writeLineBreakRecord(context_));
+        else if (previousRunEnd != Point{} && isSpaceGap(previousRunEnd, previousRunAdvanceEnd, run_.origin, em_))
+            require(writeSpaceRecord(context_));
+    }
+
+    // Metrics of one character; false when the font cannot give them.  A
+    // font of 0 units per em cannot be measured against at all.
+    bool lookUp(CharView character, GlyphMetrics &metrics) {
+        metrics = GlyphMetrics{};
+        if (unitsPerEm_ == 0.0)
+            return false;
+        try {
+            metrics = context_->fonts->glyphMetrics(run_.fontUri, character);
+            return true;
+        } catch (const std::runtime_error &) {
+            metrics = GlyphMetrics{};
+            return false;
+        }
+    }
+
+    CharView characterAt(size_t position) const {
+        const std::string &text = run_.unicodeString;
+        size_t length = utf8CharLength(static_cast<unsigned char>(text[position]));
+        if (length > text.size() - position)
+            length = text.size() - position;
+        return {text.data() + position, length};
+    }
+
+    Point fontAdvance(const GlyphMetrics &m) const {
+        return scaleVector(stack_, {(static_cast<double>(m.horiAdvance) / unitsPerEm_) * emSize_, 0.0});
+    }
+
+    void writeText(size_t from, size_t to) {
+        if (to > from)
+            require(writeTextRecord(context_, run_.unicodeString.data() + from, to - from));
+    }
+
+    void emitWhole(Point &pen, GlyphMetrics &last) {
+        const std::string &text = run_.unicodeString;
+        writeText(0, text.size());
+        pen = run_.origin;
+        for (size_t position = 0; position < text.size();) {
+            CharView character = characterAt(position);
+            GlyphMetrics m;
+            lookUp(character, m);
+            if (unitsPerEm_ != 0.0)
+                pen = pen + fontAdvance(m);
+            last = m;
+            position += character.length;
+        }
+    }
+
+    void emitWithIndices(Point &pen, GlyphMetrics &last) {
+        const std::string &text = run_.unicodeString;
+        const auto &entries = run_.indices;
+        pen = run_.origin;
+        Point previousPen;
+        CharView previous{nullptr, 0};
+        GlyphMetrics previousMetrics;
+        size_t segmentStart = 0;
+        size_t entry = 0;
+        uint64_t taken = 0;
+
+        for (size_t position = 0; position < text.size();) {
+            CharView character = characterAt(position);
+            GlyphMetrics m;
+            bool measured = lookUp(character, m);
+            bool afterSpace = previous.length == 1 && previous.bytes[0] == ' ';
+            if (measured && !afterSpace && pen != run_.origin && gapBefore(previousPen, previousMetrics, pen)) {
+                writeText(segmentStart, position);
+                require(writeSpaceRecord(context_));
+                segmentStart = position;
+            }
+            previousPen = pen;
+
+            double dx;
+            if (entry < entries.size() && entries[entry].advance != 0.0 && entries[entry].clusterCharCount <= 1)
+                dx = entries[entry].advance * emSize_ / 100.0;
+            else
+                dx = unitsPerEm_ != 0.0 ? (static_cast<double>(m.horiAdvance) / unitsPerEm_) * emSize_ : 0.0;
+            pen = pen + scaleVector(stack_, {dx, 0.0});
+
+            position += character.length;
+            previousMetrics = m;
+            previous = character;
+            if (entry < entries.size()) {
+                ++taken;
+                // Sign-extended: 0 covers one character, a negative count all the rest.
+                if (taken >= static_cast<uint64_t>(static_cast<int64_t>(entries[entry].clusterCharCount))) {
+                    ++entry;
+                    taken = 0;
+                }
+            }
+        }
+        writeText(segmentStart, text.size());
+        last = previousMetrics;
+    }
+
+    bool gapBefore(const Point &previousPen, const GlyphMetrics &m, const Point &pen) const {
+        Point inkEnd = previousPen + scaleVector(stack_, {inkRight(m) * emSize_ / unitsPerEm_, 0.0});
+        Point advanceEnd = previousPen + scaleVector(stack_, {m.horiAdvance * emSize_ / unitsPerEm_, 0.0});
+        return isSpaceGap(inkEnd, advanceEnd, pen, em_);
+    }
+
+    DocContext *context_;
+    const GlyphRun &run_;
+    const TransformStack &stack_;
+    double emSize_;
+    double unitsPerEm_;
+    double em_;
+};
+
+} // namespace
+
+void emitGlyphRun(DocContext *context, Point &previousRunEnd, Point &previousRunAdvanceEnd) {
+    RunEmitter(context).emit(previousRunEnd, previousRunAdvanceEnd);
+}
+
+} // namespace fixrd

@@ -1,0 +1,94 @@
+#include "support/PageHarness.h"
+
+namespace fixrd::test {
+namespace {
+
+using PageMarkup = PageHarness;
+
+std::string canvas(const std::string &transform, const std::string &body) {
+    return "<Canvas RenderTransform=\"" + transform + "\">" + body + "</Canvas>";
+}
+
+TEST_F(PageMarkup, NestedCanvasTransformsApplyInnermostFirst) {
+    // Canvas B scales by 2, Canvas A inside it moves by (100, 0).
+    ASSERT_EQ(parseBody(canvas("2,0,0,2,0,0", canvas("1,0,0,1,100,0", glyphs(10, 20, "A")))), 0);
+    EXPECT_EQ(context->run.origin, (Point{220, 40}));
+    EXPECT_TRUE(context->transforms.empty());
+    EXPECT_TRUE(context->pushCounts.empty());
+}
+
+TEST_F(PageMarkup, GlyphsAttributeAndPropertyElementBothApplyAndArePopped) {
+    std::string body = "<Glyphs FontUri=\"/F\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"20\" "
+                       "UnicodeString=\"A\" RenderTransform=\"1,0,0,1,5,0\"><Glyphs.RenderTransform>"
+                       "<MatrixTransform Matrix=\"2,0,0,2,0,0\"/></Glyphs.RenderTransform></Glyphs>";
+    ASSERT_EQ(parseBody(body), 0);
+    EXPECT_EQ(context->run.origin, (Point{25, 40}));   // (10,20) doubled, then moved
+    EXPECT_TRUE(context->transforms.empty());
+}
+
+TEST_F(PageMarkup, MatrixTransformActsInsideItsCanvasOnly) {
+    std::string body = "<Canvas><Canvas.RenderTransform><MatrixTransform Matrix=\"1,0,0,1,0,100\"/>"
+                       "</Canvas.RenderTransform>" +
+                       glyphs(1, 1, "in") + "</Canvas>" + glyphs(1, 1, "out") +
+                       "<Path><Path.RenderTransform><MatrixTransform Matrix=\"3,0,0,3,0,0\"/></Path.RenderTransform>"
+                       "</Path>";
+    ASSERT_EQ(parseBody(body), 0);
+    EXPECT_EQ(described(), "[in]/[out]");   // the first run stood at y 101
+    ASSERT_NE(context->previousOrigin, nullptr);
+    EXPECT_EQ(*context->previousOrigin, (Point{1, 101}));
+    EXPECT_EQ(context->run.origin, (Point{1, 1}));
+    EXPECT_TRUE(context->transforms.empty());
+}
+
+TEST_F(PageMarkup, MatrixTransformOutsideAnyElementIsIgnored) {
+    std::string body = "<FixedPage.Resources><ResourceDictionary><MatrixTransform Matrix=\"9,0,0,9,9,9\"/>"
+                       "<MatrixTransform/></ResourceDictionary></FixedPage.Resources>" +
+                       glyphs(3, 4, "x");
+    ASSERT_EQ(parseBody(body), 0);
+    EXPECT_EQ(context->run.origin, (Point{3, 4}));
+}
+
+TEST_F(PageMarkup, OpenXpsPagesReadAlikeAndOtherRootsYieldNothing) {
+    ASSERT_EQ(parsePage(markup::page(glyphs(1, 1, "open"), kOpenXpsNamespace)), 0);
+    std::string canvasRoot = std::string("<Canvas xmlns=\"") + kXpsNamespace + "\">" + glyphs(1, 1, "lost") + "</Canvas>";
+    ASSERT_EQ(parsePage(canvasRoot), 0);
+    EXPECT_EQ(described(), "[open]");
+}
+
+TEST_F(PageMarkup, ForeignElementsAndBrokenGlyphsEndThePage) {
+    for (const std::string &body : std::vector<std::string>{
+             "<x:Foo xmlns:x=\"urn:vendor\"/>",
+             "<Canvas xmlns=\"http://schemas.microsoft.com/xps/2005/06/extra\"/>",
+             "<Bare xmlns=\"\"/>",
+             "<Canvas><MatrixTransform/></Canvas>",
+             "<Canvas RenderTransform=\"1 0 0 1 0 0\"/>",
+             "<Canvas RenderTransform=\"{StaticResource T}\"/>",
+             "<Glyphs FontUri=\"/F\" FontRenderingEmSize=\"10\" OriginX=\"1\" UnicodeString=\"a\"/>",
+             "<Glyphs FontUri=\"/F\" FontRenderingEmSize=\"10\" OriginX=\"abc\" OriginY=\"1\" UnicodeString=\"a\"/>",
+         })
+        EXPECT_EQ(parseBody(glyphs(1, 1, "kept") + body + glyphs(1, 2, "never")), 6) << body;
+    // The Glyphs element missing OriginY was reset and half read before it
+    // failed, so the next page's run starts on another line than (1, 0).
+    EXPECT_EQ(described(), "[kept][kept][kept][kept][kept][kept][kept]/[kept]");
+}
+
+TEST_F(PageMarkup, BrokenMarkupKeepsWhatCameBefore) {
+    std::string page = markup::page(glyphs(1, 1, "before") + "<Canvas><Glyphs");
+    EXPECT_EQ(parsePage(page), 0);
+    EXPECT_EQ(described(), "[before]");
+}
+
+TEST_F(PageMarkup, PreviousOriginNeedsTwoNonZeroCoordinates) {
+    ASSERT_EQ(parseBody(glyphs(0, 50, "a") + glyphs(10, 0, "b") + glyphs(10, 60, "c")), 0);
+    EXPECT_EQ(context->previousOrigin, nullptr);   // no origin so far had both coordinates
+    ASSERT_EQ(parseBody(glyphs(10, 70, "d")), 0);
+    ASSERT_NE(context->previousOrigin, nullptr);
+    EXPECT_EQ(*context->previousOrigin, (Point{10, 60}));
+    // Once it exists, it follows every run, whatever its coordinates.
+    ASSERT_EQ(parseBody(glyphs(0, 0, "e") + glyphs(5, 70, "f")), 0);
+    EXPECT_EQ(*context->previousOrigin, (Point{0, 0}));
+    EXPECT_EQ(described(), "[a][b][c]/[d]/[e]/[f]");
+}
+
+} // namespace
+} // namespace fixrd::test

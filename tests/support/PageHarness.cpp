@@ -1,0 +1,74 @@
+#include "support/PageHarness.h"
+
+#include "RecordStream.h"
+#include "frame/OutputChunks.h"
+#include "xml/PartParser.h"
+
+#include <sstream>
+
+namespace fixrd::test {
+
+void PageHarness::SetUp() {
+    context = newContext();
+    ASSERT_EQ(initOutputChunks(context.get()), 0);
+}
+
+void PageHarness::TearDown() {
+    context.reset();
+    HostTest::TearDown();
+}
+
+int32_t PageHarness::parsePage(const std::string &pageMarkup) {
+    context->pageIO = objectHolding(host, pageMarkup);
+    int32_t status = parsePartXml(context.get(), PartKind::Page);
+    context->pageIO->release(context->pageIO);
+    context->pageIO = nullptr;
+    return status;
+}
+
+std::string PageHarness::records() const {
+    std::string bytes;
+    for (int32_t i = 0; i <= context->currentChunk; ++i) {
+        const OutputChunk &chunk = context->chunks[i];
+        bytes.append(reinterpret_cast<const char *>(chunk.start), static_cast<size_t>(chunk.write - chunk.start));
+    }
+    return bytes;
+}
+
+std::string PageHarness::described() const {
+    std::string all = records();
+    host::RecordReader reader(all);
+    host::Record record;
+    std::string out;
+    while (reader.next(record))
+        out += record.kind == host::RecordKind::LineBreak ? std::string("/") : "[" + std::string(record.text) + "]";
+    if (!reader.error().empty())
+        out += "<" + reader.error() + ">";
+    return out;
+}
+
+void PageHarness::addFont(const std::string &characters, int32_t bearingX, int32_t width, int32_t advance,
+                          uint16_t unitsPerEm) {
+    FontEntry entry;
+    entry.unitsPerEm = unitsPerEm;
+    GlyphMetrics metrics;
+    metrics.horiBearingX = bearingX;
+    metrics.width = width;
+    metrics.horiAdvance = advance;
+    for (unsigned char c : characters)
+        entry.glyphs[c] = metrics;
+    context->fonts->addFont(kTestFont, entry);
+}
+
+std::string glyphs(double x, double y, const std::string &text, const std::string &indices,
+                   const std::string &extra) {
+    std::ostringstream out;
+    out << "<Glyphs FontUri=\"" << kTestFont << "\" FontRenderingEmSize=\"10\" OriginX=\"" << x << "\" OriginY=\""
+        << y << "\" UnicodeString=\"" << text << "\"";
+    if (!indices.empty())
+        out << " Indices=\"" << indices << "\"";
+    out << " " << extra << "/>";
+    return out.str();
+}
+
+} // namespace fixrd::test
