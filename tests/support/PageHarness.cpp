@@ -4,6 +4,7 @@
 #include "frame/OutputChunks.h"
 #include "xml/PartParser.h"
 
+#include <iomanip>
 #include <sstream>
 
 namespace fixrd::test {
@@ -47,7 +48,7 @@ std::string PageHarness::described() const {
     return out;
 }
 
-void PageHarness::addFont(const std::string &characters, int32_t bearingX, int32_t width, int32_t advance,
+void PageHarness::addFont(const std::u32string &characters, int32_t bearingX, int32_t width, int32_t advance,
                           uint16_t unitsPerEm) {
     FontEntry entry;
     entry.unitsPerEm = unitsPerEm;
@@ -55,7 +56,7 @@ void PageHarness::addFont(const std::string &characters, int32_t bearingX, int32
     metrics.horiBearingX = bearingX;
     metrics.width = width;
     metrics.horiAdvance = advance;
-    for (unsigned char c : characters)
+    for (char32_t c : characters)
         entry.glyphs[c] = metrics;
     context->fonts->addFont(kTestFont, entry);
 }
@@ -63,7 +64,7 @@ void PageHarness::addFont(const std::string &characters, int32_t bearingX, int32
 std::string glyphs(double x, double y, const std::string &text, const std::string &indices,
                    const std::string &extra) {
     std::ostringstream out;
-    out << "<Glyphs FontUri=\"" << kTestFont << "\" FontRenderingEmSize=\"10\" OriginX=\"" << x << "\" OriginY=\""
+    out << std::setprecision(17) << "<Glyphs FontUri=\"" << kTestFont << "\" FontRenderingEmSize=\"10\" OriginX=\"" << x << "\" OriginY=\""
         << y << "\" UnicodeString=\"" << text << "\"";
     if (!indices.empty())
         out << " Indices=\"" << indices << "\"";

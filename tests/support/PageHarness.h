@@ -31,7 +31,7 @@ protected:
 
     // Enters kTestFont: units per em 1000, every character of `characters`
     // with the given metrics.
-    void addFont(const std::string &characters, int32_t bearingX, int32_t width, int32_t advance,
+    void addFont(const std::u32string &characters, int32_t bearingX, int32_t width, int32_t advance,
                  uint16_t unitsPerEm = 1000);
 };
 
