@@ -1,0 +1,39 @@
+// Drives one document at a time through the reader module: a context, the
+// open, every chunk pulled, the context freed.  Each Extractor has its own
+// reference host; use one per thread.
+#pragma once
+
+#include "ReaderModule.h"
+#include "ReferenceHost.h"
+#include "StatusText.h"
+
+#include <cstdint>
+#include <string>
+
+namespace fixrd {
+
+struct Extraction {
+    uint32_t status = 0;          // 0, or the status of the stage that failed
+    Stage stage = Stage::Start;   // where it failed
+    std::string message;          // what went wrong, in words; empty on success
+    std::string records;          // the record stream, every chunk in order
+    uint32_t charset = 0;         // the document's character set number
+    uint32_t chunks = 0;          // xpsFillBuffer calls that delivered
+};
+
+class Extractor {
+public:
+    explicit Extractor(const ReaderModule &module);
+
+    // Extracts the document at `path`.  Nothing the module handed out is
+    // kept when a later call fails.
+    Extraction extract(const std::string &path);
+
+    host::ReferenceHost &host() { return host_; }
+
+private:
+    const ReaderModule &module_;
+    host::ReferenceHost host_;
+};
+
+} // namespace fixrd
