@@ -8,8 +8,8 @@
 #include "companions/pkgrd/PkgrdStatus.h"
 #include "companions/pkgrd/PkgrdTable.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,22 +18,29 @@
 namespace fixrd::test {
 
 inline std::string fileContents(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream contents;
-    contents << in.rdbuf();
+    contents << std::ifstream(path, std::ios::binary).rdbuf();
     return contents.str();
 }
 
-// Replaces a file's contents: many variants of a package go through one
-// TempFile, as making and removing directories is slow on some filesystems.
+// Many variants of a package go through one TempFile: making and removing
+// directories is slow on some filesystems, and so is truncating a file that
+// holds data (ext4 flushes it), hence a fresh file each time.
 inline void rewrite(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::remove(path.c_str());
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
-class PkgrdTest : public ::testing::Test {
+// Bytes that deflate poorly, so large entries span many blocks either way.
+inline std::string noise(size_t size, uint32_t seed = 1) {
+    std::string bytes(size, '\0');
+    for (char &c : bytes)
+        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+    return bytes;
+}
+
+class PkgrdTest : public HostTest {
 protected:
-    host::ReferenceHost host{libraryDirectory()};
     ContainerReader table{};
 
     void SetUp() override {
@@ -46,45 +53,35 @@ protected:
     }
 
     void TearDown() override {
-        for (void *container : open_)
-            table.close(container);
-        open_.clear();
+        while (!open_.empty())
+            close(open_.back());
         host.libraries().unload(library_);
-        EXPECT_EQ(host.memory().blocksOutstanding(), 0) << "host memory blocks left outstanding";
-        EXPECT_EQ(host.memory().bytesOutstanding(), 0);
-        EXPECT_EQ(host.files().live(), 0) << "IO objects left unreleased";
-        EXPECT_EQ(host.files().temporaryFiles(), 0);
+        HostTest::TearDown();
     }
 
-    // Opens path as the reader does, over a host input object (released right
-    // away: the container must not need it).  Closed when the test ends.
+    // Opens path over a host input object, released at once: the container
+    // must not need it.  Closed when the test ends.
     void *open(const std::string &path) {
         IOObj *input = host.openInput(path);
-        if (input == nullptr)
-            return nullptr;
-        void *container = table.open(input, host.services(), 0);
-        input->release(input);
+        void *container = input != nullptr ? table.open(input, host.services(), 0) : nullptr;
+        if (input != nullptr)
+            input->release(input);
         if (container != nullptr)
             open_.push_back(container);
         return container;
     }
 
     void close(void *container) {
-        for (auto it = open_.begin(); it != open_.end(); ++it) {
-            if (*it == container) {
-                open_.erase(it);
-                table.close(container);
-                return;
-            }
+        auto at = std::find(open_.begin(), open_.end(), container);
+        if (at != open_.end()) {
+            open_.erase(at);
+            table.close(container);
         }
     }
 
-    // Extracts into a fresh temporary host object and returns what the file
-    // then holds.
+    // Extracts into a fresh temporary host object; *bytes gets what its file holds.
     int32_t extract(void *container, int32_t index, std::string *bytes = nullptr) {
         IOObj *target = host.files().open(nullptr, "a+");
-        if (target == nullptr)
-            return -1;
         int32_t status = table.extractEntry(container, index, target);
         if (bytes != nullptr)
             *bytes = fileContents(target->fileName);
@@ -93,22 +90,15 @@ protected:
     }
 
     int32_t setLimit(void *container, int64_t limit) {
-        auto set = reinterpret_cast<PkgrdSetEntrySizeLimitFn>(
-            table.companionReserved[PKGRD_TABLE_SET_ENTRY_SIZE_LIMIT - 5]);
-        return set(container, limit);
-    }
-
-    const char *describe(int32_t status) {
-        return reinterpret_cast<PkgrdDescribeStatusFn>(table.companionReserved[PKGRD_TABLE_DESCRIBE_STATUS - 5])(
-            status);
+        void *setter = table.companionReserved[PKGRD_TABLE_SET_ENTRY_SIZE_LIMIT - 5];
+        return reinterpret_cast<PkgrdSetEntrySizeLimitFn>(setter)(container, limit);
     }
 
     int32_t indexOf(void *container, const std::string &name) {
-        for (int32_t i = 0; i < table.entryCount(container); ++i) {
-            EntryInfo info;
+        EntryInfo info;
+        for (int32_t i = 0; i < table.entryCount(container); ++i)
             if (table.entryInfo(container, i, &info) == 0 && name == info.name)
                 return i;
-        }
         return -1;
     }
 
@@ -116,15 +106,5 @@ private:
     void *library_ = nullptr;
     std::vector<void *> open_;
 };
-
-// Bytes that deflate poorly, so that large entries span many blocks either way.
-inline std::string noise(size_t size, uint32_t seed = 1) {
-    std::string bytes(size, '\0');
-    for (char &c : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 16);
-    }
-    return bytes;
-}
 
 } // namespace fixrd::test

@@ -6,7 +6,6 @@
 #include "PkgrdTable.h"
 #include "StatusText.h"
 
-#include <climits>
 
 namespace pkgrd {
 
