@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 SAMPLE ?= samples/sample.xps
 
-.PHONY: all deps build test run test-sanitize clean
+.PHONY: all deps build test run sample test-sanitize clean
 
 all: build
 
@@ -21,6 +21,10 @@ test: build
 
 run: build
 	@$(BUILD_DIR)/bin/xpstext $(SAMPLE)
+
+# Regenerates the bundled sample document.
+sample: build
+	@$(BUILD_DIR)/bin/make-sample /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf $(SAMPLE)
 
 test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFIXRD_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
