@@ -1,0 +1,149 @@
+#include "support/PageHarness.h"
+
+#include "page/GlyphsAttributes.h"
+#include "page/IndicesReading.h"
+#include "page/MatrixReading.h"
+#include "page/NumberReading.h"
+#include "support/except/ReaderErrors.h"
+
+#include <clocale>
+#include <cstdlib>
+
+namespace fixrd::test {
+namespace {
+
+TEST(UnicodeString, EscapeAndCutAtACharacterBoundary) {
+    EXPECT_EQ(unicodeStringOf("{}Hello"), "Hello");
+    EXPECT_EQ(unicodeStringOf("{}"), "");
+    EXPECT_EQ(unicodeStringOf("{}{}"), "{}");
+    EXPECT_EQ(unicodeStringOf(std::string(2000, 'a').c_str()), std::string(1023, 'a'));
+    // A two-byte character over bytes 1022 and 1023 is dropped whole.
+    std::string split = std::string(1022, 'a') + "\xC3\xA9" + "tail";
+    EXPECT_EQ(unicodeStringOf(split.c_str()), std::string(1022, 'a'));
+    // A four-byte character ending exactly at byte 1023 stays.
+    std::string whole = std::string(1019, 'a') + "\xF0\x9F\x98\x80" + "tail";
+    EXPECT_EQ(unicodeStringOf(whole.c_str()), std::string(1019, 'a') + "\xF0\x9F\x98\x80");
+}
+
+// Switches LC_NUMERIC to a locale whose decimal separator is a comma,
+// compiling one into a private folder when the system has none.
+bool useDecimalCommaLocale() {
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr)
+        return true;
+    std::string folder = ::testing::TempDir() + "fixrd-locales";
+    std::string command = "mkdir -p " + folder + " && localedef -i de_DE -f UTF-8 " + folder +
+                          "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        return false;
+    ::setenv("LOCPATH", folder.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
+TEST(NumberReading, StrtodRulesWhateverTheLocale) {
+    const char *message = "Could not read double value from OriginX attribute in Glyphs element";
+    EXPECT_EQ(readNumber("  12.5", message), 12.5);
+    EXPECT_EQ(readNumber("12.5pt", message), 12.5);
+    EXPECT_EQ(readNumber("-1e3", message), -1000.0);
+    for (const char *bad : {"abc", "", "1e999", "1e-999"}) {
+        try {
+            readNumber(bad, message);
+            ADD_FAILURE() << bad;
+        } catch (const ReadError &e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+    // A process locale with a decimal comma changes nothing.
+    if (!useDecimalCommaLocale())
+        GTEST_SKIP() << "no locale with a decimal comma can be made here (localedef and de_DE sources needed)";
+    ASSERT_EQ(std::strtod("0,5", nullptr), 0.5) << "the comma locale is not in force";
+    EXPECT_EQ(readNumber("12.5", message), 12.5);
+    EXPECT_EQ(readIndices(",12.5")[0].advance, 12.5);
+    EXPECT_EQ(readMatrix("1.5,0,0,1,0,0").m11, 1.5);
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(IndicesReading, Grammar) {
+    auto entries = readIndices("(2:1)36,50;;43");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].clusterCharCount, 2);
+    EXPECT_EQ(entries[0].clusterGlyphCount, 1);
+    EXPECT_EQ(entries[0].glyphIndex, 36);
+    EXPECT_EQ(entries[0].advance, 50.0);
+    EXPECT_EQ(entries[1].clusterCharCount, 1);
+    EXPECT_EQ(entries[1].glyphIndex, 0);
+    EXPECT_EQ(entries[2].glyphIndex, 43);
+
+    EXPECT_EQ(readIndices("").size(), 1u);
+    EXPECT_EQ(readIndices("1;").size(), 2u);
+    auto advanceOnly = readIndices(",120")[0];
+    EXPECT_EQ(advanceOnly.glyphIndex, 0);
+    EXPECT_EQ(advanceOnly.advance, 120.0);
+    auto sparse = readIndices("5,,,3,99")[0];
+    EXPECT_EQ(sparse.glyphIndex, 5);
+    EXPECT_EQ(sparse.uOffset, 0.0);
+    EXPECT_EQ(sparse.vOffset, 3.0);
+    auto cluster = readIndices("(3)")[0];
+    EXPECT_EQ(cluster.clusterCharCount, 3);
+    EXPECT_EQ(cluster.clusterGlyphCount, 1);
+    auto unclosed = readIndices("(4,7")[0];   // no ")": no cluster, the text is fields
+    EXPECT_EQ(unclosed.clusterCharCount, 1);
+    EXPECT_EQ(unclosed.glyphIndex, 0);
+    EXPECT_EQ(unclosed.advance, 7.0);
+    EXPECT_EQ(readIndices(" (2)7")[0].clusterCharCount, 1);
+    EXPECT_EQ(readIndices("7a,x")[0].glyphIndex, 7);
+    EXPECT_EQ(readIndices("99999999999")[0].glyphIndex, INT32_MAX);
+}
+
+TEST(MatrixReading, SixFieldsOrAnError) {
+    Matrix identity = readMatrix("1,0,0,1,0,0");
+    EXPECT_TRUE(identity.identity);
+    Matrix scale = readMatrix("2,0,0,2,10,20,ignored");
+    EXPECT_FALSE(scale.identity);
+    EXPECT_EQ(mapPoint(scale, {1, 1}), (Point{12, 22}));
+    EXPECT_EQ(readMatrix(" 1.5x,0,0,1,0,0").m11, 1.5);
+    for (const char *bad : {"1 0 0 1 0 0", "{StaticResource T}", "1,0,0,1,0,", "1,0,0,1,0", "1,,0,1,0,0", ""}) {
+        try {
+            readMatrix(bad);
+            ADD_FAILURE() << bad;
+        } catch (const XPSConformanceError &e) {
+            EXPECT_STREQ(e.what(), "Missing required CSV element from RenderTransform string");
+        }
+    }
+}
+
+using GlyphsChecks = PageHarness;
+
+TEST_F(GlyphsChecks, CompletenessChecksInOrder) {
+    auto failure = [&](const std::string &attributes) -> std::string {
+        context->run.reset();
+        context->pushCounts.assign(1, 0);
+        std::vector<std::string> storage;
+        std::istringstream in(attributes);
+        for (std::string name, value; in >> name >> value;) {
+            storage.push_back(name);
+            storage.push_back(value == "-" ? "" : value);
+        }
+        std::vector<const XML_Char *> list;
+        for (const std::string &s : storage)
+            list.push_back(s.c_str());
+        list.push_back(nullptr);
+        try {
+            readGlyphsAttributes(context.get(), list.data());
+            return "ok";
+        } catch (const std::runtime_error &e) {
+            return e.what();
+        }
+    };
+    EXPECT_EQ(failure("UnicodeString -"), "Glyphs element has empty UnicodeString attribute and no valid Indices attribute");
+    EXPECT_EQ(failure("UnicodeString {}{}"), "Glyphs element has empty UnicodeString attribute and no valid Indices attribute");
+    EXPECT_EQ(failure("UnicodeString - Indices -"), "Missing required FontUri attribute in Glyphs element");
+    EXPECT_EQ(failure("UnicodeString a FontUri /F"), "Missing required FontRenderingEmSize attribute in Glyphs element");
+    EXPECT_EQ(failure("UnicodeString a FontUri /F FontRenderingEmSize 9"), "Missing required OriginX attribute in Glyphs element");
+    EXPECT_EQ(failure("UnicodeString a FontUri /F FontRenderingEmSize 9 OriginX 1"), "Missing required OriginY attribute in Glyphs element");
+    EXPECT_EQ(failure("UnicodeString a FontUri /F FontRenderingEmSize 9 OriginX 1 OriginY 2"), "ok");
+    EXPECT_EQ(context->unitsPerEm, 2048.0);   // /F is in no package
+    EXPECT_EQ(failure("FontRenderingEmSize x"), "Could not read double value from FontRenderingEmSize attribute in Glyphs element");
+}
+
+} // namespace
+} // namespace fixrd::test
