@@ -122,10 +122,22 @@ bool convertCharset(uint32_t from, uint32_t to, const void *input, size_t length
             break;
         if (errno == E2BIG)
             continue;
-        // An invalid or cut-off sequence: one replacement, skip one byte.
+        // A character the target lacks, or a broken sequence: one
+        // replacement for the whole character where its length is known.
         output += replacementBytes;
-        ++inAt;
-        --inLeft;
+        size_t skip = 1;
+        if (from == HOST_CHARSET_UTF8) {
+            auto first = static_cast<unsigned char>(*inAt);
+            skip = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+            for (size_t k = 1; k < skip; ++k) {
+                if (k >= inLeft || (static_cast<unsigned char>(inAt[k]) & 0xC0) != 0x80) {
+                    skip = k;
+                    break;
+                }
+            }
+        }
+        inAt += skip;
+        inLeft -= skip;
         iconv(convert.get(), nullptr, nullptr, nullptr, nullptr);
     }
     char *outAt = block;

@@ -1,0 +1,93 @@
+#include "ReferenceHost.h"
+#include "TextConversion.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fixrd::host {
+namespace {
+
+std::string convert(ReferenceHost &host, uint32_t from, uint32_t to, const std::string &input) {
+    host.services()->targetCharset = to;
+    ConvertedText in{const_cast<char *>(input.data()), static_cast<uint32_t>(input.size())};
+    ConvertedText out{nullptr, 0};
+    if (host.services()->convertText(host.services(), from, &in, &out, '?') == 0)
+        return "<refused>";
+    std::string buffer(out.length, '\0');
+    out.data = buffer.data();
+    host.services()->convertText(host.services(), from, &in, &out, '?');
+    buffer.resize(out.length);
+    return buffer;
+}
+
+TEST(ReferenceHost, ConvertsToFourByteCodePointsAndBetweenCharsets) {
+    ReferenceHost host;
+    using namespace std::string_literals;
+    EXPECT_EQ(convert(host, 53, 100, "A\xC3\xA9"), "\0\0\0A\0\0\0\xE9"s);
+    EXPECT_EQ(convert(host, 53, 100, "\xF0\x9F\x98\x80"), "\0\x01\xF6\x00"s);
+    EXPECT_EQ(convert(host, 53, 100, "\xC3"), "\0\0\0?"s);          // cut off
+    EXPECT_EQ(convert(host, 53, 100, "\xED\xA0\x80"), "\0\0\0?\0\0\0?\0\0\0?"s);   // a surrogate
+    EXPECT_EQ(convert(host, 53, 100, "\xC0\xAF"), "\0\0\0?\0\0\0?"s);   // overlong
+    EXPECT_EQ(convert(host, 7, 53, "caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(convert(host, 53, 14, "\xE2\x82\xAC!"), "?!");
+    EXPECT_EQ(convert(host, 999, 53, "x"), "<refused>");
+}
+
+TEST(ReferenceHost, MemoryAccountingAndRefusals) {
+    ReferenceHost host;
+    HostMemory *memory = &host.services()->memory;
+    void *a = memory->alloc(memory, 100);
+    void *b = memory->realloc(memory, nullptr, 50);
+    EXPECT_EQ(host.memory().blocksOutstanding(), 2);
+    EXPECT_EQ(host.memory().bytesOutstanding(), 150);
+    b = memory->realloc(memory, b, 500);
+    EXPECT_EQ(host.memory().bytesOutstanding(), 600);
+    EXPECT_EQ(memory->alloc(memory, INT32_MIN), nullptr);   // an overflowed size
+    host.memory().refuseRequest(2);
+    a = memory->realloc(memory, a, 10);   // the first request from now passes
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(memory->alloc(memory, 1), nullptr);
+    host.memory().refuseRequest(0);
+    memory->free(memory, memory->realloc(memory, a, 10));
+    memory->free(memory, b);
+    EXPECT_EQ(host.memory().blocksOutstanding(), 0);
+    EXPECT_EQ(host.memory().bytesOutstanding(), 0);
+}
+
+TEST(ReferenceHost, TemporaryFilesArePrivateAndGoneWhenReleased) {
+    std::string directory, path;
+    {
+        ReferenceHost host;
+        IOObj *io = host.services()->openIO(host.services(), nullptr, "a+");
+        ASSERT_NE(io, nullptr);
+        path = io->fileName;
+        directory = host.files().temporaryDirectory();
+        struct stat info {};
+        ASSERT_EQ(stat(directory.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        ASSERT_NE(io->open(io), 0);
+        ASSERT_NE(io->write(io, "abc", 3), 0);
+        ASSERT_NE(io->seek(io, 1, 0), 0);
+        char c[2] = {};
+        EXPECT_EQ(io->read(io, c, 2), 2);
+        EXPECT_EQ(std::string(c, 2), "bc");
+        EXPECT_EQ(io->tell(io), 3);
+        ASSERT_NE(io->close(io), 0);
+        EXPECT_EQ(io->read(io, c, 1), -1) << "closed objects read nothing";
+
+        IOObj *copy = host.services()->deriveIO(host.services(), io);
+        ASSERT_NE(copy, nullptr);
+        EXPECT_STREQ(copy->fileName, path.c_str());
+        copy->release(copy);
+        EXPECT_EQ(access(path.c_str(), F_OK), 0) << "a derived object does not own the file";
+        io->release(io);
+        EXPECT_NE(access(path.c_str(), F_OK), 0);
+        EXPECT_EQ(host.files().live(), 0);
+    }
+    EXPECT_NE(access(directory.c_str(), F_OK), 0) << "the private directory goes with the host";
+}
+
+} // namespace
+} // namespace fixrd::host
