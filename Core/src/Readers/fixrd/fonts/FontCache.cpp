@@ -1,12 +1,24 @@
 #include "fonts/FontCache.h"
 
-#include "frame/DocContext.h"
 #include "fonts/CodePoint.h"
+#include "fonts/FontFace.h"
+#include "fonts/FontPartReading.h"
+#include "frame/DocContext.h"
+#include "package/PartExtraction.h"
+#include "package/PartNames.h"
+#include "support/datastore/OwningDataStore.h"
 #include "support/except/ReaderErrors.h"
 
 #include <sstream>
 
 namespace fixrd {
+
+namespace {
+
+// What a font that failed to load answers for its units per em.
+constexpr uint16_t kUnitsPerEmOfFailedFont = 2048;
+
+} // namespace
 
 FontCache::FontCache(DocContext *owner, FreeTypeInit init) : owner_(owner) {
     if (init(&library_) != 0)
@@ -22,19 +34,59 @@ FontCache::~FontCache() {
     }
 }
 
-} // namespace fixrd
-
-namespace fixrd {
-
-// Font loading is not wired in yet: a font not entered with addFont behaves
-// as one that cannot be loaded, which costs only the geometry of its runs.
 FontCache::FontTable::iterator FontCache::loadFont(const std::string &fontUri) {
     auto found = fonts_.find(fontUri);
-    if (found != fonts_.end() && !found->second.failed)
+    if (found != fonts_.end()) {
+        if (found->second.failed)
+            throw FontError("Font load previously errored for " + fontUri);
         return found;
-    if (found != fonts_.end())
-        throw FontError("Font load previously errored for " + fontUri);
-    throw FontError("Font loading is not available for " + fontUri);
+    }
+
+    FontFace face;
+    try {
+        openFace(fontUri, face);
+    } catch (const std::runtime_error &) {
+        // Only the reader's own failures are final; a host or memory failure
+        // leaves the font absent, so a later use tries again.
+        FontEntry failed;
+        failed.unitsPerEm = kUnitsPerEmOfFailedFont;
+        failed.failed = true;
+        addFont(fontUri, std::move(failed));
+        throw;
+    }
+
+    // The entry goes in whole or not at all.
+    FontEntry entry;
+    entry.unitsPerEm = face.unitsPerEm();
+    entry.glyphs = face.metricsByCode();
+    return addFont(fontUri, std::move(entry));
+}
+
+void FontCache::openFace(const std::string &fontUri, FontFace &face) {
+    HostServices *host = owner_->host;
+    IOObj *extracted = nullptr;
+    int32_t status = extractPart(owner_, withoutLeadingSlash(fontUri.c_str()), nullptr, nullptr, &extracted);
+    // Released here until the data store has taken it over; extraction can
+    // leave an object behind even when it fails.
+    vt::datastore::OwnedIO part(extracted);
+    if (status != 0)
+        throw FontError("Couldn't extract font file for font at " + fontUri);
+    if (!part)
+        throw FontError("Couldn't get an IO object for font file for font at " + fontUri);
+    vt::datastore::OwningDataStore store(host, part.get(), std::string(), nullptr);
+    part.release();
+
+    // Room first, so that the file cannot be lost between writing and keeping it.
+    temporaryFiles_.reserve(temporaryFiles_.size() + 1);
+    IOObj *file = readFontPart(store, fontUri, host).release();
+    temporaryFiles_.push_back(file);
+
+    FT_Error error = face.open(library_, file->fileName);
+    if (error != 0) {
+        throw FontError("Could not read font face for font at " + fontUri + " [error = " + std::to_string(error) +
+                        "]");
+    }
+    // The store goes here, giving the package's object back.
 }
 
 FontCache::FontTable::iterator FontCache::addFont(const std::string &fontUri, FontEntry entry) {

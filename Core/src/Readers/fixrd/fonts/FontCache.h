@@ -20,6 +20,8 @@ struct IOObj;
 
 namespace fixrd {
 
+class FontFace;
+
 struct FontEntry {
     uint16_t unitsPerEm = 2048;
     std::map<uint32_t, GlyphMetrics> glyphs;
@@ -37,7 +39,9 @@ public:
     FontCache(const FontCache &) = delete;
     FontCache &operator=(const FontCache &) = delete;
 
-    // The entry of fontUri, loading the font on first use.  Throws FontError.
+    // The entry of fontUri, loading the font on first use.  Throws FontError
+    // (then the font stays failed), or the host's and the data store's own
+    // errors (then it stays absent).
     FontTable::iterator loadFont(const std::string &fontUri);
     uint16_t unitsPerEm(const std::string &fontUri);
     // The metrics of the glyph the font maps ch to.  Throws FontError.
@@ -49,6 +53,9 @@ public:
     const std::vector<IOObj *> &temporaryFiles() const { return temporaryFiles_; }
 
 private:
+    // Extracts, writes out and opens the font part of fontUri.
+    void openFace(const std::string &fontUri, FontFace &face);
+
     FontTable fonts_;
     DocContext *owner_;
     FT_Library library_ = nullptr;

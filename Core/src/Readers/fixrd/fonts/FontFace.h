@@ -1,0 +1,34 @@
+// A FreeType face, open only while one font is loaded into the cache.
+#pragma once
+
+#include "fonts/GlyphMetrics.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdint>
+#include <map>
+
+namespace fixrd {
+
+class FontFace {
+public:
+    FontFace() = default;
+    ~FontFace();
+    FontFace(const FontFace &) = delete;
+    FontFace &operator=(const FontFace &) = delete;
+
+    // Face 0 of the font file at path; FreeType's error, 0 when open.
+    FT_Error open(FT_Library library, const char *path);
+
+    uint16_t unitsPerEm() const { return face_->units_per_EM; }
+
+    // Unscaled metrics for every code of the map FreeType selected, each
+    // code with its own copy.  Codes whose glyph does not load are left out.
+    std::map<uint32_t, GlyphMetrics> metricsByCode();
+
+private:
+    FT_Face face_ = nullptr;
+};
+
+} // namespace fixrd
