@@ -1,0 +1,109 @@
+#include "fonts/FontTestSupport.h"
+
+#include "support/except/VantrelError.h"
+
+namespace fixrd::test {
+namespace {
+
+using FontLoading = FontTest;
+
+const std::string kObfuscatedUri = std::string("/Resources/") + kGuid + ".odttf";
+
+TEST_F(FontLoading, PlainAndObfuscatedFontsGiveTheSameMetrics) {
+    std::string font = dejaVu();
+    std::string lowerGuid = "0d7a2d48-8c3c-4e4b-91c2-b4e7d2a0e5bb";
+    package({{"Resources/F.ttf", font},
+             {std::string("Resources/") + kGuid + ".odttf", obfuscated(font)},
+             {"Resources/" + lowerGuid + ".ODTTF", obfuscated(font)},
+             {std::string("Resources/") + kGuid + ".Odttf", obfuscated(font)}});
+    EXPECT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
+    GlyphMetrics a = fonts().glyphMetrics("/Resources/F.ttf", {"A", 1});
+    EXPECT_EQ(a.horiAdvance, 1401);   // unscaled font units
+    EXPECT_EQ(a.horiBearingX, 16);
+    EXPECT_EQ(a.width, 1368);
+    for (std::string uri : {kObfuscatedUri, "/Resources/" + lowerGuid + ".ODTTF"}) {
+        EXPECT_EQ(fonts().unitsPerEm(uri), 2048) << uri;
+        EXPECT_EQ(fonts().glyphMetrics(uri, {"A", 1}).horiAdvance, 1401) << uri;
+    }
+    // A mixed-case extension is not restored, so FreeType sees the scrambled header.
+    std::string mixed = std::string("/Resources/") + kGuid + ".Odttf";
+    EXPECT_EQ(failure(mixed), "Could not read font face for font at " + mixed + " [error = 2]");
+    EXPECT_EQ(fonts().temporaryFiles().size(), 4u);
+}
+
+TEST_F(FontLoading, FailuresAreRecordedOnceWithTheirCause) {
+    std::string font = dejaVu();
+    std::string cff = font;
+    cff.replace(0, 4, "OTTO");
+    package({{"Resources/Text.ttf", "this is not a font at all"},
+             {"Resources/Cut.ttf", font.substr(0, 1000)},
+             {std::string("Resources/") + kGuid + ".odttf", obfuscated(cff)},
+             {std::string("Resources/") + kGuid + "-short.odttf", obfuscated(font.substr(0, 20))}});
+    EXPECT_EQ(failure("/Resources/Text.ttf"), "Could not read font face for font at /Resources/Text.ttf [error = 2]");
+    EXPECT_EQ(failure("/Resources/Cut.ttf"), "Could not read font face for font at /Resources/Cut.ttf [error = 2]");
+    EXPECT_EQ(failure(kObfuscatedUri), "Did not deobfuscate font file");
+    EXPECT_EQ(failure(std::string("/Resources/") + kGuid + "-short.odttf"), "Did not deobfuscate font file");
+    EXPECT_EQ(failure("/Resources/None.ttf"), "Couldn't get an IO object for font file for font at /Resources/None.ttf");
+    int extractions = container.extractCalls;
+    for (std::string uri : {std::string("/Resources/Text.ttf"), std::string("/Resources/None.ttf"), kObfuscatedUri}) {
+        EXPECT_EQ(failure(uri), "Font load previously errored for " + uri);
+        EXPECT_EQ(glyphFailure(uri, "A"), "Font load previously errored for " + uri);
+    }
+    EXPECT_EQ(container.extractCalls, extractions) << "a failed font is not read again";
+    // Only the fonts FreeType was given keep a temporary file.
+    EXPECT_EQ(fonts().temporaryFiles().size(), 2u);
+
+    // The object a failed extraction made is given back (TearDown counts them).
+    container.extractStatus = 7;
+    container.entries.push_back({"Resources/Late.ttf", font});
+    container.install(context.get());
+    EXPECT_EQ(failure("Resources/Late.ttf"), "Couldn't extract font file for font at Resources/Late.ttf");
+}
+
+TEST_F(FontLoading, TheFontUriTextIsTheKey) {
+    package({{"Resources/F.ttf", dejaVu()}});
+    EXPECT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
+    EXPECT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
+    EXPECT_EQ(container.extractCalls, 1);
+    EXPECT_EQ(fonts().unitsPerEm("Resources/F.ttf"), 2048);   // one part, a second load
+    EXPECT_EQ(container.extractCalls, 2);
+    EXPECT_EQ(fonts().temporaryFiles().size(), 2u);
+    EXPECT_EQ(failure("/resources/F.ttf"), "Couldn't get an IO object for font file for font at /resources/F.ttf");
+    EXPECT_EQ(failure("//Resources/F.ttf"), "Couldn't get an IO object for font file for font at //Resources/F.ttf");
+}
+
+TEST_F(FontLoading, CharactersAreLookedUpByCodePoint) {
+    std::string font = dejaVu();
+    package({{"Resources/F.ttf", font}, {"Resources/NoMap.ttf", withoutTables(font, {"cmap", "post"})}});
+    HostServices *services = host.services();
+    services->targetCharset = 7;
+    services->conversionFlag = 3;
+    EXPECT_EQ(fonts().glyphMetrics("/Resources/F.ttf", {"\xF0\x9F\x98\x80", 4}).horiAdvance, 2135);   // U+1F600
+    EXPECT_EQ(fonts().glyphMetrics("/Resources/F.ttf", {"\xC2\xA0", 2}).horiAdvance, 651);
+    EXPECT_EQ(glyphFailure("/Resources/F.ttf", "\xE4\xB8\x80"),
+              "Unable to find glyph in font /Resources/F.ttf for 0xe4 0xb8 0x80");
+    // A font without a character map loads, and no character is in it.
+    EXPECT_EQ(fonts().unitsPerEm("/Resources/NoMap.ttf"), 2048);
+    EXPECT_EQ(glyphFailure("/Resources/NoMap.ttf", "A"), "Unable to find glyph in font /Resources/NoMap.ttf for 0x41");
+    EXPECT_EQ(glyphFailure("/Resources/NoMap.ttf", "\xC3\xA9"),
+              "Unable to find glyph in font /Resources/NoMap.ttf for 0xc3 0xa9");
+    EXPECT_EQ(glyphFailure("/Resources/NoMap.ttf", "\xF0\x9F\x98\x80"),
+              "Unable to find glyph in font /Resources/NoMap.ttf for 0xf0 0x9f 0x98 0x80");
+    EXPECT_EQ(services->targetCharset, 7u);
+    EXPECT_EQ(services->conversionFlag, 3u);
+}
+
+TEST_F(FontLoading, HostAndStoreFailuresLeaveTheFontToBeTriedAgain) {
+    package({{"Resources/F.ttf", dejaVu()}});
+    host.refuseTemporaryFilesFromOpenIOEx(true);
+    EXPECT_THROW(fonts().unitsPerEm("/Resources/F.ttf"), vt::except::create_tempfile_error);
+    host.refuseTemporaryFilesFromOpenIOEx(false);
+    host.plantFaults({SpyFault::FailSeek});   // on the extracted part
+    EXPECT_THROW(fonts().unitsPerEm("/Resources/F.ttf"), vt::except::general_error);
+    EXPECT_TRUE(fonts().temporaryFiles().empty());
+    EXPECT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
+    EXPECT_EQ(container.extractCalls, 3);
+}
+
+} // namespace
+} // namespace fixrd::test

@@ -1,0 +1,97 @@
+// Real fonts and fonts derived from them, and a context whose container and
+// host the font tests control.
+#pragma once
+
+#include "support/FakeContainer.h"
+#include "support/SpyHost.h"
+#include "support/TestHost.h"
+
+#include "fonts/FontCache.h"
+#include "frame/ContextLifecycle.h"
+#include "frame/DocContext.h"
+#include "support/except/ReaderErrors.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+namespace fixrd::test {
+
+constexpr const char *kGuid = "0D7A2D48-8C3C-4E4B-91C2-B4E7D2A0E5BB";
+
+inline std::string dejaVu(const std::string &name = "DejaVuSans") {
+    std::string font = readFile("/usr/share/fonts/truetype/dejavu/" + name + ".ttf");
+    EXPECT_GT(font.size(), 100000u) << name << " missing: install fonts-dejavu-core";
+    return font;
+}
+
+// The font as a package stores it under a name that starts with guid: the
+// GUID's bytes, last one first, XORed over the first 32 bytes twice over.
+inline std::string obfuscated(std::string font, const std::string &guid = kGuid) {
+    std::string digits;
+    for (char c : guid)
+        if (c != '-')
+            digits += c;
+    for (size_t i = 0; i < 32 && i < font.size(); ++i)
+        font[i] ^= static_cast<char>(std::stoi(digits.substr(2 * (15 - i % 16), 2), nullptr, 16));
+    return font;
+}
+
+// The font with the named tables' tags changed, so FreeType finds none of them.
+inline std::string withoutTables(std::string font, std::initializer_list<const char *> tags) {
+    auto byte = [&](size_t at) { return static_cast<unsigned char>(font.at(at)); };
+    size_t tables = size_t{byte(4)} << 8 | byte(5);
+    for (size_t i = 0; i < tables; ++i)
+        for (const char *tag : tags)
+            if (font.compare(12 + 16 * i, 4, tag) == 0)
+                font[12 + 16 * i] = 'x';
+    return font;
+}
+
+// A context over a spying reference host, with an in-memory container.
+class FontTest : public ::testing::Test {
+protected:
+    SpyHost host{libraryDirectory()};
+    FakeContainer container;
+    ContextPtr context;
+
+    void SetUp() override { context = ContextPtr(createContext(host.services())); }
+    void TearDown() override {
+        freeContext();
+        host.releaseWithheld();
+        EXPECT_EQ(host.memory().blocksOutstanding(), 0) << "host memory blocks left outstanding";
+        EXPECT_EQ(host.files().live(), 0) << "IO objects left unreleased";
+    }
+
+    void freeContext() {
+        if (context && context->containerHandle == &container)
+            context->containerHandle = nullptr;   // the fake is not closed through the table
+        context.reset();
+    }
+    FontCache &fonts() { return *context->fonts; }
+    void package(std::initializer_list<FakeEntry> entries) {
+        container.entries = entries;
+        container.install(context.get());
+    }
+    // The FontError text of a units-per-em request, "" when it succeeds.
+    std::string failure(const std::string &fontUri) {
+        try {
+            fonts().unitsPerEm(fontUri);
+            return "";
+        } catch (const FontError &e) {
+            return e.what();
+        }
+    }
+    std::string glyphFailure(const std::string &fontUri, const std::string &character) {
+        try {
+            fonts().glyphMetrics(fontUri, {character.data(), character.size()});
+            return "";
+        } catch (const FontError &e) {
+            return e.what();
+        }
+    }
+};
+
+} // namespace fixrd::test
