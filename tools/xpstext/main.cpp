@@ -1,22 +1,76 @@
-// xpstext: prints the text of XPS and OpenXPS documents.
+// xpstext: prints the text of XPS and OpenXPS documents, one or millions.
+#include "BatchRunner.h"
+#include "Document.h"
+#include "InputList.h"
+#include "Interrupt.h"
+#include "JsonLines.h"
 #include "Options.h"
+#include "OutputNames.h"
+#include "OutputWriter.h"
+#include "Progress.h"
 
-#include "Extractor.h"
-#include "RecordStream.h"
+#include "ReaderModule.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
 
 namespace {
 
-// Text records as they are, a newline per line break, and a final newline
-// after text that does not end in one.
-std::string plainText(const std::string &records) {
-    std::string text;
-    fixrd::host::appendPlainText(records, text);
-    if (!text.empty() && text.back() != '\n')
-        text += '\n';
-    return text;
+// Fills the list from the operands or the NUL-separated list; false (after
+// saying why) when the list cannot be read.
+bool gatherInputs(const xpstext::Options &options, xpstext::InputList &inputs) {
+    if (!options.hasFiles0From) {
+        for (const std::string &operand : options.inputs)
+            inputs.addOperand(operand);
+        return true;
+    }
+    std::ifstream file;
+    std::istream *in = &std::cin;
+    if (options.files0From != "-") {
+        file.open(options.files0From, std::ios::binary);
+        if (!file) {
+            std::cerr << "xpstext: cannot read the list " << options.files0From << ": " << std::strerror(errno) << '\n';
+            return false;
+        }
+        in = &file;
+    }
+    inputs.addNulSeparated(*in, options.files0From);
+    if (in->bad()) {
+        std::cerr << "xpstext: the list " << options.files0From << " could not be read to its end\n";
+        return false;
+    }
+    return true;
+}
+
+bool prepareOutputFolder(const std::string &folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error))
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error) {
+        std::cerr << "xpstext: -o " << folder << ": " << error.message() << '\n';
+        return false;
+    }
+    return true;
+}
+
+mode_t newFileMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes to standard output; the errno of a failure is kept for the caller.
+bool writeOut(const std::string &bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
 }
 
 } // namespace
@@ -27,28 +81,82 @@ int main(int argc, char **argv) {
     if (exitStatus >= 0)
         return exitStatus;
 
+    xpstext::InputList inputs;
+    if (!gatherInputs(options, inputs))
+        return 2;
+    std::vector<xpstext::InputItem> &items = inputs.items();
+    bool batch = options.hasFiles0From || !options.outputDir.empty() || items.size() > 1 || inputs.sawFolder();
+
+    std::unique_ptr<xpstext::OutputWriter> writer;
+    if (!options.outputDir.empty()) {
+        if (!prepareOutputFolder(options.outputDir))
+            return 2;
+        xpstext::assignOutputs(items, options.outputDir, options.raw ? ".rec" : ".txt");
+        writer = std::make_unique<xpstext::OutputWriter>(inputs, newFileMode());
+    }
+
+    xpstext::installInterruptHandlers();
+    xpstext::ScratchFolder scratch;
     std::string error;
     auto module = fixrd::ReaderModule::load("", error);
     if (!module) {
         std::cerr << "xpstext: cannot load the reader module: " << error << '\n';
         return 1;
     }
-    fixrd::Extractor extractor(*module);
-    exitStatus = 0;
-    for (const std::string &input : options.inputs) {
-        fixrd::Extraction result = extractor.extract(input);
-        if (result.status != 0) {
-            std::cerr << "xpstext: " << input << ": " << result.message << " (status " << result.status << ")\n";
-            exitStatus = 1;
-            continue;
+
+    static char outputBuffer[1 << 16];
+    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    xpstext::Progress progress(stderr, batch && !options.quiet, items.size());
+    xpstext::Rendering rendering{options.raw, options.charset};
+    size_t done = 0, failed = 0;
+    bool outputFailed = false;
+
+    // Nothing half made survives an interruption: temporary outputs and the
+    // hosts' scratch files go before the process dies.
+    auto dieOf = [&](int signal) {
+        if (writer)
+            writer->abandon();
+        scratch.removeAll();
+        progress.finish();
+        xpstext::dieOf(signal);
+    };
+    auto work = [&](size_t index, fixrd::Extractor &extractor) {
+        return xpstext::readDocument(items[index], extractor, rendering, writer.get());
+    };
+    auto deliver = [&](size_t index, xpstext::Outcome &outcome) {
+        const xpstext::InputItem &item = items[index];
+        ++done;
+        if (outcome.status != 0) {
+            ++failed;
+            progress.printLine("xpstext: " + item.path + ": " + outcome.message + " (status " +
+                               std::to_string(outcome.status) + ")");
         }
-        if (options.charset)
-            std::cout << result.charset << '\n';
-        if (options.raw)
-            std::cout.write(result.records.data(), static_cast<std::streamsize>(result.records.size()));
-        else
-            std::cout << plainText(result.records);
-    }
-    std::cout.flush();
-    return std::cout.good() ? exitStatus : 1;
+        bool written = true;
+        if (options.jsonl)
+            written = writeOut(xpstext::jsonLine(item, outcome));
+        else if (!writer && outcome.status == 0)
+            written = writeOut(outcome.content);
+        if (!written) {
+            if (errno == EPIPE)
+                dieOf(SIGPIPE);
+            progress.printLine(std::string("xpstext: standard output: ") + std::strerror(errno));
+            outputFailed = true;
+            return false;
+        }
+        return true;
+    };
+    auto tick = [&] {
+        if (int signal = xpstext::pendingSignal())
+            dieOf(signal);
+        progress.update(done, failed);
+        return true;
+    };
+
+    size_t window = writer ? 256 * size_t(options.jobs) : 4 * size_t(options.jobs);
+    xpstext::BatchRunner runner(*module, options.jobs, window);
+    runner.run(items.size(), work, deliver, tick);
+    progress.finish();
+    if (batch && !options.quiet)
+        std::cerr << xpstext::summaryLine(done, failed, progress.elapsedSeconds()) << '\n';
+    return failed > 0 || outputFailed ? 1 : 0;
 }

@@ -1,0 +1,39 @@
+// One document of a run read from start to finish: extracted, rendered as the
+// options ask, and either kept for standard output or written to its file.
+#pragma once
+
+#include "InputList.h"
+#include "OutputWriter.h"
+
+#include "Extractor.h"
+
+#include <cstdint>
+#include <string>
+
+namespace xpstext {
+
+struct Rendering {
+    bool raw = false;       // the record stream instead of plain text
+    bool charset = false;   // the character set number on a line first
+};
+
+struct Outcome {
+    uint32_t status = 0;   // the reader's status or a CommandStatus; 0 on success
+    std::string message;   // empty on success
+    std::string content;   // what goes to standard output (without -o)
+    uint64_t bytes = 0;    // bytes of text produced for the document
+    double seconds = 0;    // time spent on it
+    bool written = false;  // its output file was written
+};
+
+// What a successful extraction shows: the text records as they are, a
+// newline per line break and a final newline after text that lacks one; or
+// the raw records.
+std::string render(const fixrd::Extraction &extraction, const Rendering &rendering);
+
+// Reads `item` with `extractor`.  With a writer, the content goes to the
+// item's output file and is not kept.
+Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const Rendering &rendering,
+                     OutputWriter *writer);
+
+} // namespace xpstext
