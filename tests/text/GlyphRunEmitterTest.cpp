@@ -67,6 +67,15 @@ TEST_F(GlyphRunEmitter, BetweenRunsOnOneBaseline) {
     EXPECT_EQ(described(), "[a][ ][b][a][b][a][b][ ][a]/[b]");
 }
 
+TEST_F(GlyphRunEmitter, LinesAtTheLeftEdgeOfThePageStillBreak) {
+    // Every origin has x 0, as some printer drivers write them: no run ever
+    // starts previousOrigin, yet each baseline is a line of its own.
+    addFont(U"ab", 0, 300, 400);
+    ASSERT_EQ(parseBody(glyphs(0, 0, "a") + glyphs(0, 20, "b") + glyphs(0, 20, "a") + glyphs(0, 40, "b")), 0);
+    EXPECT_EQ(context->previousOrigin, nullptr);
+    EXPECT_EQ(described(), "[a]/[b][a]/[b]");
+}
+
 TEST_F(GlyphRunEmitter, RunEndingAtTheOriginCountsAsNoPredecessor) {
     addFont(U"ab", 0, 500, 500);
     ASSERT_EQ(parseBody(glyphs(-5, 0, "a") + glyphs(3, 0, "b")), 0);

@@ -56,6 +56,10 @@ struct DocContext {
     fixrd::Point previousRunEnd;
     fixrd::Point previousRunAdvanceEnd;
     fixrd::Point *previousOrigin = nullptr;
+    // The page-space origin of the last run emitted, kept whatever its
+    // coordinates: previousOrigin only starts once an origin is off both axes.
+    fixrd::Point lastRunOrigin;
+    bool hasLastRun = false;
     fixrd::GlyphRun run;
     std::vector<fixrd::Matrix> transforms;
     std::vector<uint64_t> pushCounts;

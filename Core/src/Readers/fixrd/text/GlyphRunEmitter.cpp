@@ -39,6 +39,8 @@ public:
 
     void emit(Point &previousRunEnd, Point &previousRunAdvanceEnd) {
         startRun(previousRunEnd, previousRunAdvanceEnd);
+        context_->lastRunOrigin = run_.origin;
+        context_->hasLastRun = true;
         Point pen;
         GlyphMetrics last;
         if (run_.indices.empty())
@@ -52,7 +54,11 @@ public:
 
 private:
     void startRun(const Point &previousRunEnd, const Point &previousRunAdvanceEnd) {
+        // Text at the left edge or the top of a page has an origin on an axis,
+        // which never starts previousOrigin; its lines must still break.
         const Point *previousOrigin = context_->previousOrigin;
+        if (previousOrigin == nullptr && context_->hasLastRun)
+            previousOrigin = &context_->lastRunOrigin;
         if (previousOrigin != nullptr && !(previousOrigin->y == run_.origin.y))
             require(writeLineBreakRecord(context_));
         else if (previousRunEnd != Point{} && isSpaceGap(previousRunEnd, previousRunAdvanceEnd, run_.origin, em_))
