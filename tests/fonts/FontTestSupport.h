@@ -75,22 +75,18 @@ protected:
         container.entries = entries;
         container.install(context.get());
     }
-    // The FontError text of a units-per-em request, "" when it succeeds.
-    std::string failure(const std::string &fontUri) {
+    // The FontError text of a request, "" when it succeeds.
+    template <class Request> static std::string errorOf(Request request) {
         try {
-            fonts().unitsPerEm(fontUri);
+            request();
             return "";
         } catch (const FontError &e) {
             return e.what();
         }
     }
-    std::string glyphFailure(const std::string &fontUri, const std::string &character) {
-        try {
-            fonts().glyphMetrics(fontUri, {character.data(), character.size()});
-            return "";
-        } catch (const FontError &e) {
-            return e.what();
-        }
+    std::string failure(const std::string &uri) { return errorOf([&] { fonts().unitsPerEm(uri); }); }
+    std::string glyphFailure(const std::string &uri, const std::string &ch) {
+        return errorOf([&] { fonts().glyphMetrics(uri, {ch.data(), ch.size()}); });
     }
 };
 

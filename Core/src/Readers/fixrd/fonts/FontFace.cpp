@@ -29,7 +29,11 @@ std::map<uint32_t, GlyphMetrics> FontFace::metricsByCode() {
                 static_cast<int32_t>(m.horiAdvance),  static_cast<int32_t>(m.vertBearingX),
                 static_cast<int32_t>(m.vertBearingY), static_cast<int32_t>(m.vertAdvance)};
         }
-        code = FT_Get_Next_Char(face_, code, &glyph);
+        // Codes only ever grow; a map that says otherwise must not loop.
+        FT_ULong next = FT_Get_Next_Char(face_, code, &glyph);
+        if (next <= code)
+            break;
+        code = next;
     }
     return table;
 }
