@@ -93,6 +93,13 @@ TEST_F(FontLoading, CharactersAreLookedUpByCodePoint) {
     EXPECT_EQ(services->conversionFlag, 3u);
 }
 
+TEST_F(FontLoading, WalkEndsAtTheLastCodePoint) {
+    // A map may reach every 32-bit code; nothing past U+10FFFF can be asked for.
+    package({{"Many.ttf", withManyToOneMap(dejaVu(), 0x10FFF0, 0x1100FF, 36)}});
+    EXPECT_EQ(fonts().loadFont("Many.ttf")->second.glyphs.size(), 16u);
+    EXPECT_EQ(fonts().glyphMetrics("Many.ttf", {"\xF4\x8F\xBF\xBF", 4}).horiAdvance, 1401);   // U+10FFFF is 'A'
+}
+
 TEST_F(FontLoading, HostAndStoreFailuresLeaveTheFontToBeTriedAgain) {
     package({{"Resources/F.ttf", dejaVu()}});
     host.refuseTemporaryFilesFromOpenIOEx(true);

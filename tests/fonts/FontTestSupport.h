@@ -39,14 +39,40 @@ inline std::string obfuscated(std::string font, const std::string &guid = kGuid)
     return font;
 }
 
+// Where the table directory entry of tag starts; npos when there is none.
+inline size_t tableEntry(const std::string &font, const char *tag) {
+    size_t tables = size_t{static_cast<unsigned char>(font.at(4))} << 8 | static_cast<unsigned char>(font.at(5));
+    for (size_t at = 12; at < 12 + 16 * tables; at += 16)
+        if (font.compare(at, 4, tag) == 0)
+            return at;
+    return std::string::npos;
+}
+
 // The font with the named tables' tags changed, so FreeType finds none of them.
 inline std::string withoutTables(std::string font, std::initializer_list<const char *> tags) {
-    auto byte = [&](size_t at) { return static_cast<unsigned char>(font.at(at)); };
-    size_t tables = size_t{byte(4)} << 8 | byte(5);
-    for (size_t i = 0; i < tables; ++i)
-        for (const char *tag : tags)
-            if (font.compare(12 + 16 * i, 4, tag) == 0)
-                font[12 + 16 * i] = 'x';
+    for (const char *tag : tags)
+        font.at(tableEntry(font, tag)) = 'x';
+    return font;
+}
+
+// The font with one character map: codes first to last all name glyph
+// (format 13), written over the old map.
+inline std::string withManyToOneMap(std::string font, uint32_t first, uint32_t last, uint32_t glyph) {
+    auto big = [](uint32_t value, int bytes) {
+        std::string out;
+        while (bytes-- > 0)
+            out += static_cast<char>(value >> (8 * bytes));
+        return out;
+    };
+    std::string map = big(0, 2) + big(1, 2) + big(3, 2) + big(10, 2) + big(12, 4) +   // one (3, 10) map
+                      big(13, 2) + big(0, 2) + big(28, 4) + big(0, 4) + big(1, 4) + big(first, 4) + big(last, 4) +
+                      big(glyph, 4);
+    size_t entry = tableEntry(font, "cmap");
+    size_t offset = 0;
+    for (size_t i = 8; i < 12; ++i)
+        offset = offset << 8 | static_cast<unsigned char>(font.at(entry + i));
+    font.replace(offset, map.size(), map);
+    font.replace(entry + 12, 4, big(static_cast<uint32_t>(map.size()), 4));
     return font;
 }
 

@@ -23,8 +23,9 @@ public:
 
     uint16_t unitsPerEm() const { return face_->units_per_EM; }
 
-    // Unscaled metrics for every code of the map FreeType selected, each
-    // code with its own copy.  Codes whose glyph does not load are left out.
+    // Unscaled metrics for every code of the map FreeType selected, up to
+    // the last Unicode code point, each code with its own copy.  Codes whose
+    // glyph does not load are left out.
     std::map<uint32_t, GlyphMetrics> metricsByCode();
 
 private:
