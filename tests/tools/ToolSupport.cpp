@@ -13,6 +13,8 @@ namespace fs = std::filesystem;
 
 namespace fixrd::test {
 
+const char *const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
 TempFolder::TempFolder() {
     const char *base = std::getenv("TMPDIR");
     std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/xpstext-test-XXXXXX";
@@ -47,7 +49,7 @@ std::map<std::string, std::string> readTree(const std::string &root) {
     return tree;
 }
 
-std::string documentWithLines(const std::vector<std::vector<std::string>> &pages) {
+std::string documentWithLines(const std::vector<std::vector<std::string>> &pages, bool withFont) {
     std::vector<std::string> markups;
     for (const std::vector<std::string> &lines : pages) {
         std::string body;
@@ -55,7 +57,10 @@ std::string documentWithLines(const std::vector<std::vector<std::string>> &pages
             body += glyphs(10, 20.0 + 12.0 * static_cast<double>(i), lines[i]);
         markups.push_back(markup::page(body));
     }
-    return PackageBuilder::document(markups).bytes();
+    PackageBuilder package = PackageBuilder::document(markups);
+    if (withFont)
+        package.add(std::string(kTestFont).substr(1), readFile(kDejaVuSans));
+    return package.bytes();
 }
 
 std::string documentSaying(const std::string &line) { return documentWithLines({{line}}); }

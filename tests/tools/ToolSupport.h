@@ -30,7 +30,7 @@ std::map<std::string, std::string> readTree(const std::string &root);
 
 // A package whose pages show these lines, one page per entry; its text is
 // the lines joined by newlines.
-std::string documentWithLines(const std::vector<std::vector<std::string>> &pages);
+std::string documentWithLines(const std::vector<std::vector<std::string>> &pages, bool withFont = false);
 // A one-page package whose text is `line`.
 std::string documentSaying(const std::string &line);
 
