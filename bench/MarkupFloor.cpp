@@ -1,0 +1,129 @@
+// The floor under any XPS text reader: a plain Expat parse of the page
+// markup, already decompressed into memory, with a handler that only counts
+// elements.  A reader cannot be faster than this on the same markup.
+//
+// Usage: bench-markup-floor [--repeat N] FILE...
+// Prints per file: name, pages, markup bytes, best parse seconds (tab-separated).
+#include <expat.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool endsWithIgnoringCase(const std::string &text, const std::string &suffix) {
+    if (text.size() < suffix.size())
+        return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// The FixedPage parts of a package, each whole: pieces of an interleaved
+// part are joined in their order.
+bool pageParts(const char *path, std::vector<std::string> &parts) {
+    int error = 0;
+    zip_t *archive = zip_open(path, ZIP_RDONLY, &error);
+    if (archive == nullptr)
+        return false;
+    std::map<std::string, std::map<long, std::string>> pieces;
+    zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char *raw = zip_get_name(archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        std::string name = raw != nullptr ? raw : "";
+        std::string part = name;
+        long index = 0;
+        size_t bracket = name.rfind("/[");
+        if (bracket != std::string::npos && endsWithIgnoringCase(name, ".piece")) {
+            part = name.substr(0, bracket);
+            index = std::atol(name.c_str() + bracket + 2);
+        }
+        if (!endsWithIgnoringCase(part, ".fpage"))
+            continue;
+        zip_file_t *file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+        if (file == nullptr)
+            continue;
+        std::string data;
+        char block[65536];
+        for (zip_int64_t n; (n = zip_fread(file, block, sizeof block)) > 0;)
+            data.append(block, static_cast<size_t>(n));
+        zip_fclose(file);
+        pieces[part][index] = std::move(data);
+    }
+    zip_close(archive);
+    for (auto &[part, ordered] : pieces) {
+        std::string whole;
+        for (auto &[index, data] : ordered)
+            whole += data;
+        parts.push_back(std::move(whole));
+    }
+    return true;
+}
+
+struct Counts {
+    size_t elements = 0;
+    size_t pages = 0;
+};
+
+void XMLCALL startElement(void *data, const XML_Char *name, const XML_Char **) {
+    auto *counts = static_cast<Counts *>(data);
+    ++counts->elements;
+    size_t length = std::strlen(name);
+    if (length >= 9 && std::strcmp(name + length - 9, "FixedPage") == 0)
+        ++counts->pages;
+}
+
+// Parses every part once; false when one is not well-formed.
+bool parseAll(const std::vector<std::string> &parts, Counts &counts) {
+    bool ok = true;
+    for (const std::string &part : parts) {
+        XML_Parser parser = XML_ParserCreateNS(nullptr, '|');
+        XML_SetUserData(parser, &counts);
+        XML_SetStartElementHandler(parser, startElement);
+        ok = XML_Parse(parser, part.data(), static_cast<int>(part.size()), XML_TRUE) == XML_STATUS_OK && ok;
+        XML_ParserFree(parser);
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    int repeat = 5, first = 1;
+    if (argc > 2 && std::strcmp(argv[1], "--repeat") == 0) {
+        repeat = std::max(1, std::atoi(argv[2]));
+        first = 3;
+    }
+    if (first >= argc) {
+        std::fprintf(stderr, "usage: bench-markup-floor [--repeat N] FILE...\n");
+        return 2;
+    }
+    int status = 0;
+    for (int i = first; i < argc; ++i) {
+        std::vector<std::string> parts;
+        if (!pageParts(argv[i], parts)) {
+            std::printf("%s\t0\t0\t-1\n", argv[i]);
+            status = 1;
+            continue;
+        }
+        size_t bytes = 0;
+        for (const std::string &part : parts)
+            bytes += part.size();
+        double best = 1e30;
+        Counts counts;
+        for (int r = 0; r < repeat; ++r) {
+            counts = Counts();
+            auto started = std::chrono::steady_clock::now();
+            parseAll(parts, counts);
+            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        }
+        std::printf("%s\t%zu\t%zu\t%.6f\n", argv[i], counts.pages, bytes, best);
+    }
+    return status;
+}
