@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 SAMPLE ?= samples/sample.xps
 PREFIX ?= /usr/local
 
-.PHONY: all deps build test run sample test-sanitize install clean
+.PHONY: all deps build test run sample test-sanitize install bench clean
 
 all: build
 
@@ -32,6 +32,17 @@ test-sanitize: deps
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# Times xpstext and mutool on a generated 500-page document and on the public
+# corpus when it is there, beside a plain Expat parse of the same markup.
+BENCH_DOCUMENT ?= $(BUILD_DIR)/bench/large.xps
+CORPUS ?= ../shared/corpus/public
+bench: build
+	@scripts/install-deps mupdf-tools
+	@mkdir -p $(dir $(BENCH_DOCUMENT))
+	@$(BUILD_DIR)/bin/bench-document /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf $(BENCH_DOCUMENT)
+	@$(BUILD_DIR)/bin/bench-run --xpstext $(BUILD_DIR)/bin/xpstext --floor $(BUILD_DIR)/bin/bench-markup-floor \
+	  --mutool mutool --corpus $(CORPUS) $(BENCH_DOCUMENT)
 
 # Installs into $(PREFIX) (default /usr/local), below $(DESTDIR) when set.
 install: deps
