@@ -2,6 +2,7 @@
 #include "support/TestHost.h"
 
 #include "package/PartExtraction.h"
+#include "package/PartNames.h"
 
 namespace fixrd::test {
 namespace {
@@ -99,6 +100,20 @@ TEST_F(PartExtraction, HostRefusalsGiveTheirOwnStatuses) {
     container.readStatus = 102;
     EXPECT_EQ(extract("P"), 102);
     EXPECT_EQ(slot, nullptr);
+}
+
+TEST(PartNames, ReferencesResolveAgainstTheirPart) {
+    const std::string page = "Documents/1/Pages/1.fpage";
+    EXPECT_EQ(resolveReference(page, "../Resources/F.odttf"), "Documents/1/Resources/F.odttf");
+    EXPECT_EQ(resolveReference(page, "./F.ttf"), "Documents/1/Pages/F.ttf");
+    EXPECT_EQ(resolveReference(page, "../../../../../F.ttf"), "F.ttf");
+    EXPECT_EQ(resolveReference(page, "/Abs//F.ttf"), "Abs/F.ttf");
+    EXPECT_EQ(resolveReference("Top.fpage", "F.ttf"), "F.ttf");
+    EXPECT_EQ(lastPathComponent("Resources\\Fonts\\A.odttf"), "A.odttf");
+    EXPECT_EQ(lastPathComponent("Fonts/"), "");
+    EXPECT_EQ(splitExtension("a.b.odttf"), (std::pair<std::string, std::string>{"a.b", ".odttf"}));
+    EXPECT_EQ(splitExtension(".odttf"), (std::pair<std::string, std::string>{".odttf", ""}));
+    EXPECT_EQ(splitExtension("name."), (std::pair<std::string, std::string>{"name", "."}));
 }
 
 } // namespace

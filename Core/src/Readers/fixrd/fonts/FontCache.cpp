@@ -65,7 +65,15 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &fontUri) {
 void FontCache::openFace(const std::string &fontUri, FontFace &face) {
     HostServices *host = owner_->host;
     IOObj *extracted = nullptr;
-    int32_t status = extractPart(owner_, withoutLeadingSlash(fontUri.c_str()), nullptr, nullptr, &extracted);
+    const char *partName = withoutLeadingSlash(fontUri.c_str());
+    int32_t status = extractPart(owner_, partName, nullptr, nullptr, &extracted);
+    // Writers also name fonts relative to the page ("../Resources/..."); as
+    // written no such part exists, so the name is tried resolved as well.
+    if (status == 0 && extracted == nullptr && fontUri[0] != '/' && !owner_->currentPageName.empty()) {
+        std::string resolved = resolveReference(owner_->currentPageName, fontUri);
+        if (resolved != partName)
+            status = extractPart(owner_, resolved.c_str(), nullptr, nullptr, &extracted);
+    }
     // Released here until the data store has taken it over; extraction can
     // leave an object behind even when it fails.
     vt::datastore::OwnedIO part(extracted);

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <string>
 #include <vector>
 
 namespace fixrd {
@@ -65,6 +66,10 @@ struct DocContext {
     std::vector<uint64_t> pushCounts;
 
     fixrd::FontCache *fonts = nullptr;
+
+    // The part name of the page being parsed, which relative references on
+    // the page are resolved against.
+    std::string currentPageName;
 
     // A failed page walk is not repeated: later calls report it again.
     uint32_t walkFailure = 0;

@@ -13,7 +13,8 @@ int32_t walkPages(DocContext *context) {
         // Relative page names of the first document resolve under its folder.
         char fallback[256];
         std::snprintf(fallback, 255, "Documents/1/%s", context->pageNames[i]);
-        int32_t status = extractPart(context, context->pageNames[i], fallback, nullptr, &context->pageIO);
+        int32_t status = extractPart(context, context->pageNames[i], fallback, nullptr, &context->pageIO,
+                                     &context->currentPageName);
         if (status != 0)
             return status;
         // A page whose markup broke off must not leave its transforms acting
@@ -25,6 +26,7 @@ int32_t walkPages(DocContext *context) {
             return status;
         context->pageIO->release(context->pageIO);
         context->pageIO = nullptr;
+        context->currentPageName.clear();
     }
     return 0;
 }

@@ -93,7 +93,7 @@ int32_t extractPieces(DocContext *context, const char *name, IOObj **slot, bool 
 } // namespace
 
 int32_t extractPart(DocContext *context, const char *first, const char *second, const char *third,
-                    IOObj **slot) {
+                    IOObj **slot, std::string *matchedName) {
     EntryInfo info;
     for (int32_t i = 0; i < context->entryCount; ++i) {
         int32_t status;
@@ -107,6 +107,8 @@ int32_t extractPart(DocContext *context, const char *first, const char *second, 
         if (io == nullptr)
             return kUnreadable;
         *slot = io;
+        if (matchedName != nullptr)
+            *matchedName = info.name;
         return context->container.extractEntry(context->containerHandle, i, io);
     }
 
@@ -115,6 +117,8 @@ int32_t extractPart(DocContext *context, const char *first, const char *second, 
             continue;
         bool found = false;
         int32_t status = extractPieces(context, name, slot, found);
+        if (found && matchedName != nullptr)
+            *matchedName = name;
         if (status != 0 || found)
             return status;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct DocContext;
 struct IOObj;
@@ -15,7 +16,8 @@ namespace fixrd {
 // matched entry is empty or the host gave no IO object; 2: no memory for a
 // piece; 15: no IO object for a pieced part; other: the container's status.
 // An IO object already made stays in *slot for the caller to release.
+// When matchedName is given it receives the name the part was found under.
 int32_t extractPart(DocContext *context, const char *first, const char *second, const char *third,
-                    IOObj **slot);
+                    IOObj **slot, std::string *matchedName = nullptr);
 
 } // namespace fixrd

@@ -18,6 +18,12 @@ std::string lastPathComponent(const std::string &path);
 // character has no extension.
 std::pair<std::string, std::string> splitExtension(const std::string &fileName);
 
+// A relative reference made in the part `base`, resolved as a path: the
+// reference is taken from base's folder, "." and ".." segments are applied
+// (".." never climbs above the package root).  A reference with a leading
+// "/" is taken from the root.
+std::string resolveReference(const std::string &base, const std::string &reference);
+
 // Copies at most 1023 bytes of value into a 1024-byte buffer.
 void copyCut1023(char (&buffer)[1024], const char *value);
 
