@@ -47,6 +47,12 @@ public:
     // The metrics of the glyph the font maps ch to.  Throws FontError.
     GlyphMetrics glyphMetrics(const std::string &fontUri, CharView ch);
 
+    // True when fontUri was tried and failed: every lookup in it fails.
+    bool hasFailed(const std::string &fontUri) const {
+        auto found = fonts_.find(fontUri);
+        return found != fonts_.end() && found->second.failed;
+    }
+
     // Enters a font under fontUri, replacing any entry it had.
     FontTable::iterator addFont(const std::string &fontUri, FontEntry entry);
 

@@ -35,7 +35,10 @@ public:
     explicit RunEmitter(DocContext *context)
         : context_(context), run_(context->run), stack_(context->transforms),
           emSize_(context->run.fontRenderingEmSize), unitsPerEm_(context->unitsPerEm),
-          em_(scaleVector(context->transforms, {context->run.fontRenderingEmSize, 0.0}).x) {}
+          em_(scaleVector(context->transforms, {context->run.fontRenderingEmSize, 0.0}).x),
+          // A font known to have failed fails every lookup; asking it anyway
+          // costs an exception per character.
+          measurable_(unitsPerEm_ != 0.0 && !context->fonts->hasFailed(context->run.fontUri)) {}
 
     void emit(Point &previousRunEnd, Point &previousRunAdvanceEnd) {
         startRun(previousRunEnd, previousRunAdvanceEnd);
@@ -69,7 +72,7 @@ private:
     // font of 0 units per em cannot be measured against at all.
     bool lookUp(CharView character, GlyphMetrics &metrics) {
         metrics = GlyphMetrics{};
-        if (unitsPerEm_ == 0.0)
+        if (!measurable_)
             return false;
         try {
             metrics = context_->fonts->glyphMetrics(run_.fontUri, character);
@@ -170,6 +173,7 @@ private:
     double emSize_;
     double unitsPerEm_;
     double em_;
+    bool measurable_;
 };
 
 } // namespace
