@@ -33,7 +33,8 @@ and the run goes on.  Besides the reader's statuses: 200 a folder cannot be
 read, 201 a folder you named holds no .xps or .oxps file, 202 not a regular
 file or folder, 203 the output cannot be written.  Each counts as a failed
 document.  Batch runs end with a summary on standard error, and show a progress
-line there when it is a terminal (-q turns both off).
+line there when it is a terminal that the texts do not go to (-q turns both
+off).
 
 Exit status: 0 when every document was read, 1 when one failed, 2 for usage
 errors (and when the -o folder or the --files0-from list cannot be used).)help";

@@ -12,6 +12,7 @@
 #include "ReaderModule.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -106,7 +107,9 @@ int main(int argc, char **argv) {
 
     static char outputBuffer[1 << 16];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-    xpstext::Progress progress(stderr, batch && !options.quiet, items.size());
+    // Texts going to the same terminal would be torn by a line redrawn in place.
+    bool textsOnTerminal = !writer && ::isatty(STDOUT_FILENO) == 1;
+    xpstext::Progress progress(stderr, batch && !options.quiet && !textsOnTerminal, items.size());
     xpstext::Rendering rendering{options.raw, options.charset};
     size_t done = 0, failed = 0;
     bool outputFailed = false;
