@@ -18,16 +18,18 @@ constexpr uint32_t kPartMissing = 4;
 constexpr uint32_t kNoEntryPoint = 12;
 constexpr uint32_t kNoContainer = 12;
 
-// Loads a companion and has its entry point fill `table`.
+// Loads a companion and has its entry point fill `table`.  The entry point
+// is called through its own type: a call through another is undefined.
+template <class Table>
 uint32_t loadCompanion(DocContext *context, const char *fileName, const char *entryPoint, void **handle,
-                       void *table) {
+                       Table *table) {
     HostServices *host = context->host;
     if (host->loadLibrary(host, fileName, handle) == 0)
         return kLibraryNotLoaded;
     void *function = host->getEntryPoint(host, *handle, entryPoint);
     if (function == nullptr)
         return kNoEntryPoint;
-    reinterpret_cast<void (*)(void *)>(function)(table);
+    reinterpret_cast<void (*)(Table *)>(function)(table);
     return 0;
 }
 
