@@ -5,8 +5,11 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 SAMPLE ?= samples/sample.xps
 PREFIX ?= /usr/local
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 2
 
-.PHONY: all deps build test run sample test-sanitize install bench clean
+.PHONY: all deps build test run sample test-sanitize fuzz install bench clean
 
 all: build
 
@@ -33,6 +36,14 @@ test-sanitize: deps
 	@cd $(SANITIZE_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz target for FUZZ_SECONDS, FUZZ_JOBS at a time, in a clang build
+# instrumented for libFuzzer, ASan and UBSan; fails on any finding.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DFIXRD_FUZZ=ON -DFIXRD_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@scripts/fuzz $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_JOBS)
+
 # Times xpstext and mutool on a generated 500-page document and on the public
 # corpus when it is there, beside a plain Expat parse of the same markup.
 BENCH_DOCUMENT ?= $(BUILD_DIR)/bench/large.xps
@@ -51,4 +62,4 @@ install: deps
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

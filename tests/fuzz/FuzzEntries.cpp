@@ -1,0 +1,277 @@
+#include "FuzzEntries.h"
+
+#include "support/PackageBuilder.h"
+
+#include "Extractor.h"
+#include "RecordStream.h"
+#include "page/GlyphsAttributes.h"
+#include "page/IndicesReading.h"
+#include "page/MatrixReading.h"
+#include "support/except/ReaderErrors.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string_view>
+#include <vector>
+#include <zlib.h>
+
+namespace fixrd::fuzz {
+
+namespace {
+
+using test::markup::page;
+
+constexpr const char *kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
+constexpr const char *kGuid = "6C0F4B3A-19D2-4E57-8A61-F03B2C9D7E15";
+const std::string kObfuscatedFont = std::string("Resources/Fonts/") + kGuid + ".odttf";
+const std::string kPlainFont = "Resources/Fonts/Plain.ttf";
+const std::string kPagePart = "Documents/1/Pages/1.fpage";
+
+std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The font as a package stores it under a name that starts with kGuid.
+std::string obfuscated(std::string font) {
+    std::string digits;
+    for (const char *c = kGuid; *c != '\0'; ++c)
+        if (*c != '-')
+            digits += *c;
+    for (size_t i = 0; i < 32 && i < font.size(); ++i)
+        font[i] ^= static_cast<char>(std::stoi(digits.substr(2 * (15 - i % 16), 2), nullptr, 16));
+    return font;
+}
+
+// Zip entries stored as they are, written by hand: the page and font
+// targets make a package per input, and rebuilding the same large font
+// entry each time would cost more than reading the document.  `base` is
+// where these entries start in the file.
+struct StoredEntries {
+    size_t base = 0;
+    std::string local;
+    std::string central;
+    uint16_t count = 0;
+
+    static void put(std::string &out, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out += static_cast<char>(value >> (8 * i));
+    }
+    StoredEntries &add(const std::string &name, std::string_view data) {
+        auto crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(data.data()), static_cast<uInt>(data.size())));
+        auto size = static_cast<uint32_t>(data.size());
+        auto offset = static_cast<uint32_t>(base + local.size());
+        // version 20, no flags, stored, 1980-01-01, CRC, sizes, name length, no extra field
+        put(local, 0x04034b50, 4), put(local, 20, 2), put(local, 0, 4), put(local, 0x210000, 4), put(local, crc, 4);
+        put(local, size, 4), put(local, size, 4), put(local, static_cast<uint32_t>(name.size()), 2), put(local, 0, 2);
+        local += name;
+        local.append(data.data(), data.size());
+        put(central, 0x02014b50, 4), put(central, 20, 2), put(central, 20, 2), put(central, 0, 4);
+        put(central, 0x210000, 4), put(central, crc, 4), put(central, size, 4), put(central, size, 4);
+        put(central, static_cast<uint32_t>(name.size()), 2), put(central, 0, 4), put(central, 0, 4), put(central, 0, 4);
+        put(central, offset, 4);
+        central += name;
+        ++count;
+        return *this;
+    }
+    // The rest of the file after these entries and `more`, which follow them.
+    std::string directory(const StoredEntries &more) const {
+        std::string end = central + more.central;
+        put(end, 0x06054b50, 4), put(end, 0, 4), put(end, count + more.count, 2), put(end, count + more.count, 2);
+        put(end, static_cast<uint32_t>(central.size() + more.central.size()), 4);
+        put(end, static_cast<uint32_t>(more.base + more.local.size()), 4), put(end, 0, 2);
+        return end;
+    }
+};
+
+StoredEntries documentEntries() {
+    StoredEntries entries;
+    entries.add("[Content_Types].xml", test::markup::contentTypes())
+        .add("FixedDocumentSequence.fdseq", test::markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
+        .add("Documents/1/FixedDocument.fdoc", test::markup::document({"Pages/1.fpage"}));
+    return entries;
+}
+
+// The page of the font target: runs in both fonts, with and without
+// Indices, on two lines.
+std::string fontPage() {
+    auto run = [](const std::string &part, double y, const std::string &text, const std::string &indices) {
+        return "<Glyphs FontUri=\"/" + part + "\" FontRenderingEmSize=\"12\" OriginX=\"20\" OriginY=\"" +
+               std::to_string(y) + "\" UnicodeString=\"" + text + "\" Indices=\"" + indices + "\"/>";
+    };
+    std::string body;
+    for (const std::string &part : {kPlainFont, kObfuscatedFont}) {
+        body += run(part, 40, "Word gaps, Ünïcödé ﬁ € 漢字 \xF0\x9F\x98\x80", "");
+        body += run(part, 40, "spaced out", "71,90;;(2:1)72;,,5,5;0,200");
+        body += run(part, 60, "{}next line", "");
+    }
+    return page(body);
+}
+
+// What every input shares: the module, loaded once, its companions kept
+// mapped (each document loads and frees them again), the fixed parts of the
+// packages, and a private folder for the package file and, through TMPDIR,
+// the hosts' temporary files.
+struct Session {
+    std::unique_ptr<ReaderModule> module;
+    std::vector<void *> companions;
+    std::string error;
+    std::string folder;
+    std::string temporaries;
+    StoredEntries withFont;   // the document parts and the obfuscated DejaVu font
+    StoredEntries withPage;   // the document parts and the font target's page
+
+    Session() {
+        const char *base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/fixrd-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            error = "no private folder";
+            return;
+        }
+        folder = pattern;
+        temporaries = folder + "/tmp";
+        ::mkdir(temporaries.c_str(), 0700);
+        ::setenv("TMPDIR", temporaries.c_str(), 1);
+        module = ReaderModule::load(FIXRD_LIB_DIR, error);
+        for (const char *name : {"libpkgrd.so", "libmkparse.so"})
+            if (void *handle = dlopen((std::string(FIXRD_LIB_DIR) + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL))
+                companions.push_back(handle);
+        withFont = documentEntries();
+        withFont.add(kObfuscatedFont, obfuscated(readFile(kFontFile)));
+        withPage = documentEntries();
+        withPage.add(kPagePart, fontPage());
+    }
+    ~Session() {
+        for (void *handle : companions)
+            dlclose(handle);
+        ::unlink((folder + "/input.xps").c_str());
+        ::rmdir(temporaries.c_str());
+        ::rmdir(folder.c_str());
+    }
+};
+
+Session &session() {
+    static Session shared;
+    return shared;
+}
+
+bool folderIsEmpty(const std::string &path) {
+    DIR *dir = opendir(path.c_str());
+    if (dir == nullptr)
+        return false;
+    bool empty = true;
+    for (dirent *entry; empty && (entry = readdir(dir)) != nullptr;)
+        empty = std::string(entry->d_name) == "." || std::string(entry->d_name) == "..";
+    closedir(dir);
+    return empty;
+}
+
+// Extracts the package file made of `pieces` as a program that embeds the
+// reader would, then checks what must hold after every document, whatever
+// it held.
+std::string extract(std::initializer_list<std::string_view> pieces) {
+    Session &s = session();
+    if (!s.module)
+        return "reader module not loaded: " + s.error;
+    std::string path = s.folder + "/input.xps";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        for (std::string_view piece : pieces)
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        if (!out.flush())
+            return "cannot write " + path;
+    }
+    std::string problem;
+    {
+        Extractor extractor(*s.module);
+        Extraction result = extractor.extract(path);
+        host::ReferenceHost &host = extractor.host();
+        std::string text;
+        if (host.memory().blocksOutstanding() != 0 || host.memory().bytesOutstanding() != 0)
+            problem = "host memory left outstanding: " + std::to_string(host.memory().blocksOutstanding()) + " blocks";
+        else if (host.files().live() != 0)
+            problem = "IO objects left unreleased: " + std::to_string(host.files().live());
+        else if (host.files().temporaryFiles() != 0)
+            problem = "temporary files left: " + std::to_string(host.files().temporaryFiles());
+        else if (result.status == 0 && !host::appendPlainText(result.records, text))
+            problem = "malformed record stream";
+        else if (result.status != 0 && (!result.records.empty() || result.message.empty()))
+            problem = "failure " + std::to_string(result.status) + " handed out records or no message";
+    }
+    if (problem.empty() && !folderIsEmpty(s.temporaries))
+        problem = "the host's temporary folder outlived it";
+    return problem;
+}
+
+std::string_view view(const uint8_t *data, size_t size) { return {reinterpret_cast<const char *>(data), size}; }
+
+std::string pageTarget(std::string_view markup) {
+    const StoredEntries &fixed = session().withFont;
+    StoredEntries page;
+    page.base = fixed.local.size();
+    page.add(kPagePart, markup);
+    return extract({fixed.local, page.local, fixed.directory(page)});
+}
+
+std::string fontTarget(std::string_view font) {
+    const StoredEntries &fixed = session().withPage;
+    StoredEntries fonts;
+    fonts.base = fixed.local.size();
+    fonts.add(kPlainFont, font).add(kObfuscatedFont, obfuscated(std::string(font)));
+    return extract({fixed.local, fonts.local, fixed.directory(fonts)});
+}
+
+std::string attributesTarget(std::string_view input) {
+    std::string value(input);
+    std::vector<GlyphIndexEntry> entries = readIndices(value);
+    if (entries.size() != static_cast<size_t>(std::count(value.begin(), value.end(), ';')) + 1)
+        return "Indices entries do not follow the separators";
+    // Expat hands attribute values over NUL-terminated.
+    const char *text = value.c_str();
+    try {
+        Matrix m = readMatrix(text);
+        bool identity = m.m11 == 1.0 && m.m12 == 0.0 && m.m21 == 0.0 && m.m22 == 1.0 && m.offsetX == 0.0 && m.offsetY == 0.0;
+        if (m.identity != identity)
+            return "matrix identity flag is wrong";
+    } catch (const XPSConformanceError &) {
+    }
+    if (unicodeStringOf(text).size() > kMaxUnicodeStringBytes)
+        return "UnicodeString longer than a text record";
+    return {};
+}
+
+} // namespace
+
+void prepare() { session(); }
+
+std::string run(Target target, const uint8_t *data, size_t size) {
+    switch (target) {
+    case Target::Package: return extract({view(data, size)});
+    case Target::Page: return pageTarget(view(data, size));
+    case Target::Font: return fontTarget(view(data, size));
+    case Target::Attributes: return attributesTarget(view(data, size));
+    }
+    return "no such target";
+}
+
+bool targetNamed(const std::string &name, Target &target) {
+    static const std::pair<const char *, Target> kNames[] = {
+        {"package", Target::Package}, {"page", Target::Page}, {"font", Target::Font}, {"attributes", Target::Attributes}};
+    for (const auto &[known, value] : kNames) {
+        if (name == known) {
+            target = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace fixrd::fuzz

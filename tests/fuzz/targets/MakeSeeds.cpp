@@ -1,0 +1,180 @@
+// Writes the seed corpora of the fuzz targets with the tests' package
+// builder: small documents of every shape the reader knows, a few damaged
+// ones, pages, fonts and attribute values.
+//
+// Usage: make-fuzz-seeds FOLDER   (writes FOLDER/package, page, font, attributes)
+#include "support/PackageBuilder.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using fixrd::test::Compression;
+using fixrd::test::PackageBuilder;
+namespace markup = fixrd::test::markup;
+
+namespace {
+
+std::string glyphs(double x, double y, const std::string &text, const std::string &extra = "") {
+    return "<Glyphs FontUri=\"/Resources/Fonts/6C0F4B3A-19D2-4E57-8A61-F03B2C9D7E15.odttf\" FontRenderingEmSize=\"12\" "
+           "OriginX=\"" + std::to_string(x) + "\" OriginY=\"" + std::to_string(y) + "\" UnicodeString=\"" + text +
+           "\" " + extra + "/>";
+}
+
+std::vector<std::string> pages() {
+    return {
+        markup::page(glyphs(96, 100, "Hello, world") + glyphs(180, 100, "again") + glyphs(96, 120, "Next line")),
+        markup::page(glyphs(96, 100, "Spaced", "Indices=\"41,60;72,55;(1:2)68,58;;,,1,2;0,300\"") +
+                     glyphs(96, 100, "{}{braces} ﬁ 漢字 \xF0\x9F\x98\x80")),
+        markup::page("<Canvas RenderTransform=\"1.5,0,0,1.5,40,60\"><Canvas><Canvas.RenderTransform>"
+                     "<MatrixTransform Matrix=\"0,1,-1,0,300,0\"/></Canvas.RenderTransform>" +
+                     glyphs(10, 10, "Turned") + "</Canvas><Path Data=\"M 0,0 L 1,1\" RenderTransform=\"2,0,0,2,0,0\"/>" +
+                     glyphs(10, 30, "Scaled", "RenderTransform=\"1,0,0,-1,0,500\"") + "</Canvas>"),
+        markup::page(glyphs(0, 0, "On the axes") + glyphs(0, 50, "Left edge"), fixrd::test::kOpenXpsNamespace),
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?><FixedPage xmlns=\"" + std::string(fixrd::test::kXpsNamespace) +
+            "\" Width=\"816\" Height=\"1056\">" + glyphs(10, 10, "caf\xE9 \x80 \x93quoted\x94") + "</FixedPage>",
+        "<?xml version=\"1.0\" encoding=\"shift_jis\"?><FixedPage xmlns=\"" + std::string(fixrd::test::kXpsNamespace) +
+            "\">" + glyphs(10, 10, "\x93\xFA\x96\x7B\x8C\xEA") + "</FixedPage>",
+        markup::page("<mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"/>"),
+    };
+}
+
+std::vector<std::string> packages() {
+    const std::string page = pages()[0];
+    std::vector<std::string> out;
+    out.push_back(PackageBuilder::document({page, pages()[1]}).bytes());
+    out.push_back(PackageBuilder::document({pages()[3]}, fixrd::test::kOpenXpsNamespace).bytes());
+    out.push_back(PackageBuilder()
+                      .add("[Content_Types].xml", markup::contentTypes(), Compression::Store)
+                      .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}), Compression::Store)
+                      .add("Documents/1/FixedDocument.fdoc", markup::document({"Pages/1.fpage"}), Compression::Store)
+                      .addPieces("Documents/1/Pages/1.fpage", {page.substr(0, 40), page.substr(40, 60), page.substr(100)}, true)
+                      .bytes());
+    out.push_back(PackageBuilder()
+                      .add("[Content_Types].xml", markup::contentTypes(""))
+                      .add("FixedDocSeq.fdseq", markup::sequence({"Doc.fdoc", "/Documents/1/FixedDocument.fdoc"}))
+                      .add("Documents/1/FixedDocument.fdoc", markup::document({"/Documents/1/Pages/1.fpage", "Pages/2.fpage"}))
+                      .add("Documents/1/Pages/1.fpage", page, Compression::Store)
+                      .add("Documents/1/Pages/2.fpage", pages()[4], Compression::Store)
+                      .bytes());
+    out.push_back(PackageBuilder::document({page}).corruptCrc("Documents/1/Pages/1.fpage").bytes());
+    out.push_back(PackageBuilder::document({page}).claimUncompressedSize("Documents/1/Pages/1.fpage", 20).bytes());
+    out.push_back(PackageBuilder::document({page}).markEncrypted("[Content_Types].xml").bytes());
+    out.push_back(PackageBuilder::document({pages()[5], pages()[6]}).setCompressionMethod("Documents/1/Pages/2.fpage", 12).bytes());
+    return out;
+}
+
+// Big-endian fields of a font.
+std::string be(uint32_t value, int bytes) {
+    std::string out;
+    while (bytes-- > 0)
+        out += static_cast<char>(value >> (8 * bytes));
+    return out;
+}
+
+// The smallest TrueType font the reader measures with: a box for .notdef and
+// for every letter (advances 500 to 750 font units), an empty space, and a
+// character map of format 4 or, with `wide`, format 12.  A real font is
+// hundreds of kilobytes, which would make each fuzz input slow and most
+// mutations land in glyph outlines.
+std::string tinyFont(bool wide) {
+    const uint16_t glyphs = 28;   // .notdef, space, A-Z (a-z share them)
+    std::string box = be(1, 2) + be(50, 2) + be(0, 2) + be(550, 2) + be(700, 2) + be(3, 2) + be(0, 2) +
+                      std::string(4, '\x01') + be(50, 2) + be(0, 2) + be(500, 2) + be(0, 2) +
+                      be(0, 2) + be(700, 2) + be(0, 2) + be(0xFFFF & -700, 2);
+    std::string glyf, loca, hmtx;
+    for (uint16_t g = 0; g < glyphs; ++g) {
+        loca += be(static_cast<uint32_t>(glyf.size() / 2), 2);
+        if (g != 1)
+            glyf += box;
+        hmtx += be(g == 1 ? 250 : 500 + 10 * (g % 26), 2) + be(50, 2);
+    }
+    loca += be(static_cast<uint32_t>(glyf.size() / 2), 2);
+
+    std::string map;
+    if (wide) {
+        const uint32_t groups[][3] = {{0x20, 0x20, 1}, {0x41, 0x5A, 2}, {0x61, 0x7A, 2}, {0x1F600, 0x1F600, 2}};
+        map = be(12, 2) + be(0, 2) + be(16 + 12 * 4, 4) + be(0, 4) + be(4, 4);
+        for (const auto &group : groups)
+            map += be(group[0], 4) + be(group[1], 4) + be(group[2], 4);
+    } else {
+        const uint16_t starts[] = {0x20, 0x41, 0x61, 0xFFFF}, ends[] = {0x20, 0x5A, 0x7A, 0xFFFF};
+        const uint16_t deltas[] = {static_cast<uint16_t>(1 - 0x20), static_cast<uint16_t>(2 - 0x41),
+                                   static_cast<uint16_t>(2 - 0x61), 1};
+        std::string endCodes, startCodes, idDeltas;
+        for (int i = 0; i < 4; ++i)
+            endCodes += be(ends[i], 2), startCodes += be(starts[i], 2), idDeltas += be(deltas[i], 2);
+        map = be(4, 2) + be(16 + 4 * 8, 2) + be(0, 2) + be(8, 2) + be(8, 2) + be(2, 2) + be(0, 2) + endCodes +
+              be(0, 2) + startCodes + idDeltas + std::string(8, '\0');
+    }
+    std::string cmap = be(0, 2) + be(1, 2) + be(3, 2) + be(wide ? 10 : 1, 2) + be(12, 4) + map;
+
+    std::vector<std::pair<std::string, std::string>> tables = {
+        {"cmap", cmap},
+        {"glyf", glyf},
+        {"head", be(0x10000, 4) + be(0x10000, 4) + be(0, 4) + be(0x5F0F3CF5, 4) + be(0x000B, 2) + be(1000, 2) +
+                     std::string(16, '\0') + be(0, 2) + be(0, 2) + be(550, 2) + be(700, 2) + be(0, 2) + be(8, 2) +
+                     be(2, 2) + be(0, 2) + be(0, 2)},
+        {"hhea", be(0x10000, 4) + be(800, 2) + be(0xFFFF & -200, 2) + be(0, 2) + be(750, 2) + be(50, 2) + be(0, 2) +
+                     be(550, 2) + be(1, 2) + be(0, 2) + be(0, 2) + std::string(8, '\0') + be(0, 2) + be(glyphs, 2)},
+        {"hmtx", hmtx},
+        {"loca", loca},
+        {"maxp", be(0x10000, 4) + be(glyphs, 2) + be(4, 2) + be(1, 2) + std::string(22, '\0')},
+        {"name", be(0, 2) + be(0, 2) + be(6, 2)},
+        {"post", be(0x30000, 4) + std::string(28, '\0')},
+    };
+    std::string directory = be(0x10000, 4) + be(static_cast<uint32_t>(tables.size()), 2) + be(128, 2) + be(3, 2) +
+                            be(static_cast<uint32_t>(tables.size() * 16 - 128), 2);
+    std::string data;
+    size_t offset = directory.size() + 16 * tables.size();
+    for (auto &[tag, table] : tables) {
+        uint32_t sum = 0;
+        std::string padded = table + std::string((4 - table.size() % 4) % 4, '\0');
+        for (size_t i = 0; i < padded.size(); i += 4)
+            sum += static_cast<uint32_t>(static_cast<unsigned char>(padded[i])) << 24 |
+                   static_cast<uint32_t>(static_cast<unsigned char>(padded[i + 1])) << 16 |
+                   static_cast<uint32_t>(static_cast<unsigned char>(padded[i + 2])) << 8 |
+                   static_cast<unsigned char>(padded[i + 3]);
+        directory += tag + be(sum, 4) + be(static_cast<uint32_t>(offset + data.size()), 4) +
+                     be(static_cast<uint32_t>(table.size()), 4);
+        data += padded;
+    }
+    return directory + data;
+}
+
+void write(const std::string &folder, const std::string &target, const std::vector<std::string> &seeds) {
+    std::string path = folder + "/" + target;
+    ::mkdir(path.c_str(), 0755);
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        std::ofstream out(path + "/seed-" + std::to_string(i + 1), std::ios::binary | std::ios::trunc);
+        out.write(seeds[i].data(), static_cast<std::streamsize>(seeds[i].size()));
+        if (!out.flush())
+            throw std::runtime_error("cannot write " + path);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make-fuzz-seeds FOLDER\n");
+        return 2;
+    }
+    try {
+        std::string folder = argv[1];
+        ::mkdir(folder.c_str(), 0755);
+        write(folder, "package", packages());
+        write(folder, "page", pages());
+        write(folder, "font", {tinyFont(false), tinyFont(true)});
+        write(folder, "attributes", {"1,0,0,1,0,0", "0.5,0.25,-0.75,2,1e3,-4.5", "1,2,3", " 1 , 2,3,4,5,6,7",
+                                     "(1:2)36,50.5,1,2;(2:1)45;;,,,;12", "(3)44,-1e308;(0:0)0,nan,inf", "1,0,0,1,,6"});
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "make-fuzz-seeds: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
