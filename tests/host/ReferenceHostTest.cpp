@@ -56,6 +56,42 @@ TEST(ReferenceHost, MemoryAccountingAndRefusals) {
     EXPECT_EQ(host.memory().bytesOutstanding(), 0);
 }
 
+TEST(ReferenceHost, OneDocumentCannotTakeMoreThanTheLimitsOfMemoryAndDisk) {
+    ReferenceHost host;
+    HostMemory *memory = &host.services()->memory;
+    host.memory().setLimits(1000, 1500);
+    EXPECT_EQ(memory->alloc(memory, 1001), nullptr);   // one block too large
+    void *a = memory->alloc(memory, 1000);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(memory->alloc(memory, 501), nullptr);    // over the budget
+    void *b = memory->alloc(memory, 500);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(memory->realloc(memory, b, 501), nullptr);
+    b = memory->realloc(memory, b, 10);   // shrinking always fits
+    a = memory->realloc(memory, a, 990);
+    ASSERT_NE(a, nullptr);
+    memory->free(memory, a);
+    memory->free(memory, b);
+    EXPECT_EQ(host.memory().bytesOutstanding(), 0);
+
+    host.files().setTemporaryBudget(10);
+    IOObj *io = host.services()->openIO(host.services(), nullptr, "w");
+    ASSERT_NE(io->open(io), 0);
+    ASSERT_NE(io->write(io, "123456", 6), 0);
+    ASSERT_NE(io->seek(io, 0, 0), 0);
+    EXPECT_NE(io->write(io, "abcdef", 6), 0) << "rewriting bytes that are there grows nothing";
+    IOObj *copy = host.services()->deriveIO(host.services(), io);
+    ASSERT_NE(copy->open(copy), 0);
+    ASSERT_NE(copy->seek(copy, 0, 2), 0);
+    EXPECT_EQ(copy->write(copy, "12345", 5), 0) << "growing past the budget, also through a derived object";
+    EXPECT_NE(copy->write(copy, "1234", 4), 0);
+    EXPECT_EQ(host.files().temporaryBytes(), 10);
+    copy->release(copy);
+    io->release(io);
+    EXPECT_EQ(host.files().temporaryBytes(), 0);
+    EXPECT_EQ(host.files().peakTemporaryBytes(), 10);
+}
+
 TEST(ReferenceHost, TemporaryFilesArePrivateAndGoneWhenReleased) {
     std::string directory, path;
     {

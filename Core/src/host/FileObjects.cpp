@@ -1,5 +1,6 @@
 #include "FileObjects.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +19,8 @@ struct FileObject {
     std::string path;
     int fd = -1;
     int flags = O_RDONLY;
-    bool temporary = false;
+    bool temporary = false;     // this object removes the file
+    bool onTemporary = false;   // the file is a temporary one: its growth is booked
 
     static FileObject *of(IOObj *io) { return reinterpret_cast<FileObject *>(io); }
 
@@ -52,16 +54,33 @@ struct FileObject {
         FileObject *self = of(io);
         if (self->fd < 0)
             return 0;
+        // A temporary file's growth is booked before the write and settled
+        // after it with what the file really grew.
+        struct stat before {};
+        int64_t booked = 0;
+        if (self->onTemporary) {
+            if (::fstat(self->fd, &before) != 0)
+                return 0;
+            off_t at = (self->flags & O_APPEND) != 0 ? before.st_size : ::lseek(self->fd, 0, SEEK_CUR);
+            booked = std::max<int64_t>(0, int64_t{at} + count - before.st_size);
+            if (at < 0 || !self->owner->reserveTemporary(booked))
+                return 0;
+        }
         size_t total = 0;
         while (total < count) {
             ssize_t n = ::write(self->fd, static_cast<const char *>(buffer) + total, count - total);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
-                return 0;
+                break;
             total += static_cast<size_t>(n);
         }
-        return 1;
+        if (self->onTemporary) {
+            struct stat after {};
+            int64_t grown = ::fstat(self->fd, &after) == 0 ? int64_t{after.st_size} - before.st_size : booked;
+            self->owner->temporaryBytes_ += grown - booked;
+        }
+        return total == count ? 1 : 0;
     }
 
     static int seek(IOObj *io, int64_t offset, int origin) {
@@ -90,10 +109,15 @@ struct FileObject {
 
     static void release(IOObj *io) {
         FileObject *self = of(io);
+        struct stat info {};
+        bool sized = self->temporary && ::stat(self->path.c_str(), &info) == 0;
         if (self->fd >= 0)
             ::close(self->fd);
-        if (self->temporary && ::unlink(self->path.c_str()) == 0)
+        if (self->temporary && ::unlink(self->path.c_str()) == 0) {
             --self->owner->temporaries_;
+            if (sized)
+                self->owner->temporaryBytes_ -= info.st_size;
+        }
         --self->owner->live_;
         delete self;
     }
@@ -133,6 +157,16 @@ std::string FileObjects::temporaryDirectory() {
     return directory_;
 }
 
+bool FileObjects::reserveTemporary(int64_t growth) {
+    int64_t now = temporaryBytes_.load();
+    if (growth > temporaryBudget_ - now)
+        return false;
+    now = temporaryBytes_ += growth;
+    if (now > peakTemporaryBytes_.load())
+        peakTemporaryBytes_ = now;
+    return true;
+}
+
 IOObj *FileObjects::make(const std::string &path, const char *mode, bool temporary) {
     auto *object = new (std::nothrow) FileObject;
     if (object == nullptr)
@@ -141,6 +175,7 @@ IOObj *FileObjects::make(const std::string &path, const char *mode, bool tempora
     object->path = path;
     object->flags = accessFlags(mode);
     object->temporary = temporary;
+    object->onTemporary = temporary;
     IOObj &io = object->io;
     io.fileName = object->path.data();
     io.open = FileObject::open;
@@ -199,6 +234,7 @@ IOObj *FileObjects::derive(IOObj *io) {
     if (copy == nullptr)
         return nullptr;
     FileObject::of(copy)->flags = source->flags;
+    FileObject::of(copy)->onTemporary = source->onTemporary;
     return copy;
 }
 

@@ -31,6 +31,14 @@ public:
     int64_t live() const { return live_.load(); }
     // Temporary files still on disk.
     int64_t temporaryFiles() const { return temporaries_.load(); }
+    // Bytes in temporary files now, and the most there ever were at once.
+    int64_t temporaryBytes() const { return temporaryBytes_.load(); }
+    int64_t peakTemporaryBytes() const { return peakTemporaryBytes_.load(); }
+
+    // A write that would take the temporary files over this many bytes
+    // fails, so that one document cannot fill the disk.
+    static constexpr int64_t kDefaultTemporaryBudget = int64_t{2} << 30;
+    void setTemporaryBudget(int64_t bytes) { temporaryBudget_ = bytes; }
 
     // Test hooks: refuse new temporary files or named files.
     void refuseTemporaryFiles(bool refuse) { refuseTemporary_ = refuse; }
@@ -39,12 +47,17 @@ public:
 private:
     friend struct FileObject;
     IOObj *make(const std::string &path, const char *mode, bool temporary);
+    // Books `growth` more bytes of temporary files; false when over budget.
+    bool reserveTemporary(int64_t growth);
 
     std::mutex mutex_;
     std::string directory_;
     uint64_t counter_ = 0;
     std::atomic<int64_t> live_{0};
     std::atomic<int64_t> temporaries_{0};
+    std::atomic<int64_t> temporaryBytes_{0};
+    std::atomic<int64_t> peakTemporaryBytes_{0};
+    int64_t temporaryBudget_ = kDefaultTemporaryBudget;
     bool refuseTemporary_ = false;
     bool refuseNamed_ = false;
 };

@@ -24,9 +24,9 @@ void *payload(void *raw, int64_t size) {
 
 } // namespace
 
-bool MemoryAccount::refuses(int64_t size) {
+bool MemoryAccount::refuses(int64_t size, int64_t growth) {
     int64_t request = ++requests_;
-    if (size < 0 || size > (int64_t{1} << 40))
+    if (size < 0 || size > largestBlock_ || bytes_.load() + growth > budget_)
         return true;
     if (refuseAt_ != 0 && request == refuseAt_)
         return true;
@@ -36,7 +36,7 @@ bool MemoryAccount::refuses(int64_t size) {
 }
 
 void *MemoryAccount::allocate(int64_t size) {
-    if (refuses(size))
+    if (refuses(size, size))
         return nullptr;
     void *raw = std::malloc(kHeader + static_cast<size_t>(size));
     if (raw == nullptr)
@@ -57,9 +57,9 @@ void MemoryAccount::release(void *block) {
 void *MemoryAccount::reallocate(void *block, int64_t size) {
     if (block == nullptr)
         return allocate(size);
-    if (refuses(size))
-        return nullptr;
     int64_t old = sizeOf(block);
+    if (refuses(size, size - old))
+        return nullptr;
     void *raw = std::realloc(static_cast<char *>(block) - kHeader, kHeader + static_cast<size_t>(size));
     if (raw == nullptr)
         return nullptr;

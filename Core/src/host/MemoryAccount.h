@@ -26,8 +26,19 @@ public:
     // Refuse every request of exactly this size; -1 refuses none.
     void refuseSize(int64_t size) { refuseSize_ = size; }
 
+    // What one document may take, so that a hostile one fails with "out of
+    // memory" instead of taking the machine's: no block over largestBlock,
+    // and no request that would take the bytes outstanding over budget.
+    static constexpr int64_t kDefaultLargestBlock = int64_t{256} << 20;
+    static constexpr int64_t kDefaultBudget = int64_t{1} << 30;
+    void setLimits(int64_t largestBlock, int64_t budget) {
+        largestBlock_ = largestBlock;
+        budget_ = budget;
+    }
+
 private:
-    bool refuses(int64_t size);
+    // `growth`: what the request would add to the bytes outstanding.
+    bool refuses(int64_t size, int64_t growth);
 
     std::atomic<int64_t> blocks_{0};
     std::atomic<int64_t> bytes_{0};
@@ -35,6 +46,8 @@ private:
     int64_t refuseAt_ = 0;
     int64_t refuseFrom_ = 0;
     int64_t refuseSize_ = -1;
+    int64_t largestBlock_ = kDefaultLargestBlock;
+    int64_t budget_ = kDefaultBudget;
 };
 
 } // namespace fixrd::host

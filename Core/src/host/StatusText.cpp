@@ -8,7 +8,7 @@ std::string describeStatus(uint32_t status, Stage stage) {
     switch (status) {
     case 0: return "success";
     case 1: return "a companion library (pkgrd or mkparse) could not be loaded";
-    case 2: return "out of memory";
+    case 2: return "out of memory, or over the memory limit for one document";
     case 4: return "a part of the document structure is missing";
     case 6:
         return stage == Stage::Read ? "page markup could not be read"
@@ -23,7 +23,8 @@ std::string describeStatus(uint32_t status, Stage stage) {
     case PKGRD_ENCRYPTED: return "a part is encrypted";
     case PKGRD_UNSUPPORTED_METHOD: return "a part uses an unsupported compression method";
     case PKGRD_TARGET_OPEN_FAILED: return "a temporary file could not be opened";
-    case PKGRD_TARGET_WRITE_FAILED: return "a temporary file could not be written (disk full?)";
+    case PKGRD_TARGET_WRITE_FAILED:
+        return "a temporary file could not be written (disk full, or over the disk limit for one document)";
     case PKGRD_BUFFER_TOO_SMALL: return "a part stored in pieces could not be read";
     case PKGRD_ENTRY_UNREADABLE: return "a part's data could not be read from the file";
     case PKGRD_OUT_OF_MEMORY: return "out of memory while decompressing a part";
