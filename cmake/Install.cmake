@@ -18,17 +18,10 @@ else()
 endif()
 set_target_properties(xpstext PROPERTIES INSTALL_RPATH "${FIXRD_INSTALL_RPATH}")
 
-set(FIXRD_HOST_DIR ${FIXRD_SOURCE_ROOT}/host)
-install(FILES
-  ${FIXRD_HOST_DIR}/Extractor.h
-  ${FIXRD_HOST_DIR}/ReaderModule.h
-  ${FIXRD_HOST_DIR}/ReferenceHost.h
-  ${FIXRD_HOST_DIR}/StatusText.h
-  ${FIXRD_HOST_DIR}/RecordStream.h
-  ${FIXRD_HOST_DIR}/FileObjects.h
-  ${FIXRD_HOST_DIR}/LibraryLoader.h
-  ${FIXRD_HOST_DIR}/MemoryAccount.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/fixrd)
+# Every header of the host, so a header that a public one starts to include is
+# installed with it.
+file(GLOB FIXRD_HOST_HEADERS CONFIGURE_DEPENDS ${FIXRD_SOURCE_ROOT}/host/*.h)
+install(FILES ${FIXRD_HOST_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/fixrd)
 install(FILES ${FIXRD_SOURCE_ROOT}/Readers/fixrd/frame/HostInterfaces.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/fixrd/frame)
 
