@@ -1,6 +1,7 @@
 #include "FuzzEntries.h"
 
 #include "support/PackageBuilder.h"
+#include "support/RawZip.h"
 
 #include "Extractor.h"
 #include "RecordStream.h"
@@ -21,12 +22,12 @@
 #include <memory>
 #include <string_view>
 #include <vector>
-#include <zlib.h>
 
 namespace fixrd::fuzz {
 
 namespace {
 
+using test::RawZip;
 using test::markup::page;
 
 constexpr const char *kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
@@ -51,49 +52,12 @@ std::string obfuscated(std::string font) {
     return font;
 }
 
-// Zip entries stored as they are, written by hand: the page and font
-// targets make a package per input, and rebuilding the same large font
-// entry each time would cost more than reading the document.  `base` is
-// where these entries start in the file.
-struct StoredEntries {
-    size_t base = 0;
-    std::string local;
-    std::string central;
-    uint16_t count = 0;
-
-    static void put(std::string &out, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out += static_cast<char>(value >> (8 * i));
-    }
-    StoredEntries &add(const std::string &name, std::string_view data) {
-        auto crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(data.data()), static_cast<uInt>(data.size())));
-        auto size = static_cast<uint32_t>(data.size());
-        auto offset = static_cast<uint32_t>(base + local.size());
-        // version 20, no flags, stored, 1980-01-01, CRC, sizes, name length, no extra field
-        put(local, 0x04034b50, 4), put(local, 20, 2), put(local, 0, 4), put(local, 0x210000, 4), put(local, crc, 4);
-        put(local, size, 4), put(local, size, 4), put(local, static_cast<uint32_t>(name.size()), 2), put(local, 0, 2);
-        local += name;
-        local.append(data.data(), data.size());
-        put(central, 0x02014b50, 4), put(central, 20, 2), put(central, 20, 2), put(central, 0, 4);
-        put(central, 0x210000, 4), put(central, crc, 4), put(central, size, 4), put(central, size, 4);
-        put(central, static_cast<uint32_t>(name.size()), 2), put(central, 0, 4), put(central, 0, 4), put(central, 0, 4);
-        put(central, offset, 4);
-        central += name;
-        ++count;
-        return *this;
-    }
-    // The rest of the file after these entries and `more`, which follow them.
-    std::string directory(const StoredEntries &more) const {
-        std::string end = central + more.central;
-        put(end, 0x06054b50, 4), put(end, 0, 4), put(end, count + more.count, 2), put(end, count + more.count, 2);
-        put(end, static_cast<uint32_t>(central.size() + more.central.size()), 4);
-        put(end, static_cast<uint32_t>(more.base + more.local.size()), 4), put(end, 0, 2);
-        return end;
-    }
-};
-
-StoredEntries documentEntries() {
-    StoredEntries entries;
+// The package parts every page and font input goes with.  Zips are written
+// by hand: the page and font targets make a package per input, and
+// rebuilding the same large font entry each time would cost more than
+// reading the document.
+RawZip documentEntries() {
+    RawZip entries;
     entries.add("[Content_Types].xml", test::markup::contentTypes())
         .add("FixedDocumentSequence.fdseq", test::markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
         .add("Documents/1/FixedDocument.fdoc", test::markup::document({"Pages/1.fpage"}));
@@ -126,8 +90,8 @@ struct Session {
     std::string error;
     std::string folder;
     std::string temporaries;
-    StoredEntries withFont;   // the document parts and the obfuscated DejaVu font
-    StoredEntries withPage;   // the document parts and the font target's page
+    RawZip withFont;   // the document parts and the obfuscated DejaVu font
+    RawZip withPage;   // the document parts and the font target's page
 
     Session() {
         const char *base = std::getenv("TMPDIR");
@@ -214,19 +178,17 @@ std::string extract(std::initializer_list<std::string_view> pieces) {
 std::string_view view(const uint8_t *data, size_t size) { return {reinterpret_cast<const char *>(data), size}; }
 
 std::string pageTarget(std::string_view markup) {
-    const StoredEntries &fixed = session().withFont;
-    StoredEntries page;
-    page.base = fixed.local.size();
+    const RawZip &fixed = session().withFont;
+    RawZip page(fixed.local().size());
     page.add(kPagePart, markup);
-    return extract({fixed.local, page.local, fixed.directory(page)});
+    return extract({fixed.local(), page.local(), fixed.directory(&page)});
 }
 
 std::string fontTarget(std::string_view font) {
-    const StoredEntries &fixed = session().withPage;
-    StoredEntries fonts;
-    fonts.base = fixed.local.size();
+    const RawZip &fixed = session().withPage;
+    RawZip fonts(fixed.local().size());
     fonts.add(kPlainFont, font).add(kObfuscatedFont, obfuscated(std::string(font)));
-    return extract({fixed.local, fonts.local, fixed.directory(fonts)});
+    return extract({fixed.local(), fonts.local(), fixed.directory(&fonts)});
 }
 
 std::string attributesTarget(std::string_view input) {
