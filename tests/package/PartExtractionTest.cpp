@@ -31,7 +31,13 @@ TEST_F(PartExtraction, FirstEntryInContainerOrderWinsAndLetterCaseCounts) {
     container.entries = {{"a.xml", "lower"}, {"B.xml", "second"}, {"A.xml", "upper"}};
     ASSERT_EQ(extract("A.xml", "B.xml"), 0);
     EXPECT_EQ(extracted(), "second");
-    EXPECT_EQ(container.infoCalls, 2);   // the scan stops at the match
+    // Every entry's info is read once per container, and the match's again.
+    EXPECT_EQ(container.infoCalls, 4);
+    slot->release(slot);
+    slot = nullptr;
+    ASSERT_EQ(extractPart(context.get(), "a.xml", nullptr, nullptr, &slot), 0);
+    EXPECT_EQ(extracted(), "lower");
+    EXPECT_EQ(container.infoCalls, 5);
 }
 
 TEST_F(PartExtraction, NoMatchLeavesTheSlotEmpty) {

@@ -13,6 +13,7 @@ void FakeContainer::install(DocContext *context) {
     context->container.readEntry = readEntry;
     context->containerHandle = this;
     context->entryCount = static_cast<int32_t>(entries.size());
+    context->entryIndexContainer = nullptr;   // the entries may have changed
 }
 
 int32_t FakeContainer::entryInfo(void *handle, int32_t index, EntryInfo *info) {

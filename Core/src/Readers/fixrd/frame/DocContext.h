@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace fixrd {
@@ -70,6 +71,16 @@ struct DocContext {
     // The part name of the page being parsed, which relative references on
     // the page are resolved against.
     std::string currentPageName;
+
+    // The first entry of each name, read in one pass over the container the
+    // first time a part is looked up: a scan per part makes a package of
+    // many pages and many entries quadratic.  The first entry whose info
+    // failed is kept too, since a lookup that reaches it fails with it.
+    const void *entryIndexContainer = nullptr;
+    int32_t entryIndexCount = -1;
+    std::unordered_map<std::string, int32_t> entryIndex;
+    int32_t firstFailedEntry = -1;
+    int32_t firstFailedStatus = 0;
 
     // A failed page walk is not repeated: later calls report it again.
     uint32_t walkFailure = 0;

@@ -46,6 +46,7 @@ uint32_t followDiscoveryChain(DocContext *context, void *input) {
         return status;
 
     context->containerHandle = context->container.open(input, context->host, 0);
+    context->entryIndexContainer = nullptr;   // a new container may sit where an old one was
     if (context->containerHandle == nullptr)
         return kNoContainer;
     context->entryCount = context->container.entryCount(context->containerHandle);

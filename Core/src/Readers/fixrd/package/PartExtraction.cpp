@@ -20,18 +20,39 @@ bool fetchInfo(DocContext *context, int32_t index, EntryInfo &info, int32_t &sta
     return status == 0;
 }
 
-bool sameName(const char *candidate, const char *entryName) {
-    return candidate != nullptr && std::strcmp(candidate, entryName) == 0;
-}
-
-// The first entry named exactly `name`; entries whose info fails are skipped.
-int32_t findPiece(DocContext *context, const char *name, EntryInfo &info) {
+// Reads every entry's name once per container.
+void indexEntries(DocContext *context) {
+    if (context->entryIndexContainer == context->containerHandle && context->entryIndexCount == context->entryCount)
+        return;
+    context->entryIndex.clear();
+    context->firstFailedEntry = -1;
+    EntryInfo info;
     for (int32_t i = 0; i < context->entryCount; ++i) {
         int32_t status;
-        if (fetchInfo(context, i, info, status) && std::strcmp(info.name, name) == 0)
-            return i;
+        if (fetchInfo(context, i, info, status)) {
+            context->entryIndex.try_emplace(info.name, i);
+        } else if (context->firstFailedEntry < 0) {
+            context->firstFailedEntry = i;
+            context->firstFailedStatus = status;
+        }
     }
-    return -1;
+    context->entryIndexContainer = context->containerHandle;
+    context->entryIndexCount = context->entryCount;
+}
+
+// The first entry named exactly `name`, or -1; entries whose info fails are
+// not among them.
+int32_t firstEntryNamed(DocContext *context, const char *name) {
+    if (name == nullptr)
+        return -1;
+    auto found = context->entryIndex.find(name);
+    return found == context->entryIndex.end() ? -1 : found->second;
+}
+
+int32_t findPiece(DocContext *context, const char *name, EntryInfo &info) {
+    int32_t index = firstEntryNamed(context, name);
+    int32_t status;
+    return index >= 0 && fetchInfo(context, index, info, status) ? index : -1;
 }
 
 // Appends the pieces of `name` to *slot.  Sets found when piece 0 existed.
@@ -94,13 +115,22 @@ int32_t extractPieces(DocContext *context, const char *name, IOObj **slot, bool 
 
 int32_t extractPart(DocContext *context, const char *first, const char *second, const char *third,
                     IOObj **slot, std::string *matchedName) {
-    EntryInfo info;
-    for (int32_t i = 0; i < context->entryCount; ++i) {
+    indexEntries(context);
+    // The first entry in container order under any of the names, unless an
+    // entry whose info failed comes before it.
+    int32_t match = -1;
+    for (const char *name : {first, second, third}) {
+        int32_t index = firstEntryNamed(context, name);
+        if (index >= 0 && (match < 0 || index < match))
+            match = index;
+    }
+    if (context->firstFailedEntry >= 0 && (match < 0 || context->firstFailedEntry < match))
+        return context->firstFailedStatus;
+    if (match >= 0) {
+        EntryInfo info;
         int32_t status;
-        if (!fetchInfo(context, i, info, status))
+        if (!fetchInfo(context, match, info, status))
             return status;
-        if (!sameName(first, info.name) && !sameName(second, info.name) && !sameName(third, info.name))
-            continue;
         if (info.size <= 0)
             return kUnreadable;
         IOObj *io = context->host->openIO(context->host, nullptr, "a+");
@@ -109,7 +139,7 @@ int32_t extractPart(DocContext *context, const char *first, const char *second, 
         *slot = io;
         if (matchedName != nullptr)
             *matchedName = info.name;
-        return context->container.extractEntry(context->containerHandle, i, io);
+        return context->container.extractEntry(context->containerHandle, match, io);
     }
 
     for (const char *name : {first, second, third}) {
