@@ -40,6 +40,23 @@ TEST_F(PageMarkup, MatrixTransformActsInsideItsCanvasOnly) {
     EXPECT_TRUE(context->transforms.empty());
 }
 
+TEST_F(PageMarkup, TransformsPastTheDepthLimitAreReadButNotApplied) {
+    // 100 canvases, each one unit down: only the first 64 move the run.
+    std::string open, close;
+    for (int i = 0; i < 100; ++i) {
+        open += i % 2 == 0 ? "<Canvas RenderTransform=\"1,0,0,1,0,1\">"
+                           : "<Canvas><Canvas.RenderTransform><MatrixTransform Matrix=\"1,0,0,1,0,1\"/>"
+                             "</Canvas.RenderTransform>";
+        close += "</Canvas>";
+    }
+    ASSERT_EQ(parseBody(open + glyphs(5, 0, "deep") + close + glyphs(5, 64, "level")), 0);
+    EXPECT_EQ(described(), "[deep][level]");   // one baseline: 0 moved by 64
+    EXPECT_TRUE(context->transforms.empty());
+    EXPECT_TRUE(context->pushCounts.empty());
+    // Past the limit a malformed matrix still ends the page.
+    EXPECT_EQ(parseBody(open + "<Canvas RenderTransform=\"1,0\"/>" + close), 6);
+}
+
 TEST_F(PageMarkup, MatrixTransformOutsideAnyElementIsIgnored) {
     std::string body = "<FixedPage.Resources><ResourceDictionary><MatrixTransform Matrix=\"9,0,0,9,9,9\"/>"
                        "<MatrixTransform/></ResourceDictionary></FixedPage.Resources>" +

@@ -5,6 +5,7 @@
 #include "page/IndicesReading.h"
 #include "page/MatrixReading.h"
 #include "page/NumberReading.h"
+#include "page/TransformStack.h"
 #include "support/except/ReaderErrors.h"
 
 #include <cstring>
@@ -69,8 +70,7 @@ void readGlyphsAttributes(DocContext *context, const XML_Char **attributes) {
         } else if (std::strcmp(name, "Indices") == 0) {
             run.indices = readIndices(value);
         } else if (std::strcmp(name, "RenderTransform") == 0) {
-            context->transforms.push_back(readMatrix(value));
-            context->pushCounts.back() += 1;
+            pushTransform(context->transforms, context->pushCounts.back(), readMatrix(value));
         } else if (std::strcmp(name, "FontUri") == 0) {
             run.fontUri = value;
             try {

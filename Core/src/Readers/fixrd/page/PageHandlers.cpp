@@ -45,10 +45,8 @@ bool startWasIgnored(const DocContext *context, const char *name) {
 
 void pushTransforms(DocContext *context, const XML_Char **attributes, const char *attributeName) {
     for (const XML_Char **pair = attributes; pair[0] != nullptr; pair += 2) {
-        if (std::strcmp(pair[0], attributeName) == 0) {
-            context->transforms.push_back(readMatrix(pair[1]));
-            context->pushCounts.back() += 1;
-        }
+        if (std::strcmp(pair[0], attributeName) == 0)
+            pushTransform(context->transforms, context->pushCounts.back(), readMatrix(pair[1]));
     }
 }
 

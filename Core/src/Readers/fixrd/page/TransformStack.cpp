@@ -2,6 +2,13 @@
 
 namespace fixrd {
 
+void pushTransform(TransformStack &stack, uint64_t &pushed, const Matrix &m) {
+    if (stack.size() >= kMaxTransforms)
+        return;
+    stack.push_back(m);
+    ++pushed;
+}
+
 Point transformPoint(const TransformStack &stack, Point p) {
     for (auto m = stack.rbegin(); m != stack.rend(); ++m)
         p = mapPoint(*m, p);
