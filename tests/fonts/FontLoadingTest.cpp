@@ -100,6 +100,17 @@ TEST_F(FontLoading, WalkEndsAtTheLastCodePoint) {
     EXPECT_EQ(fonts().glyphMetrics("Many.ttf", {"\xF4\x8F\xBF\xBF", 4}).horiAdvance, 1401);   // U+10FFFF is 'A'
 }
 
+TEST_F(FontLoading, CharactersMappedInOneDocumentHaveALimit) {
+    // A font may map up to the limit; the next one that would go past it
+    // fails, and stays failed.
+    package({{"All.ttf", withManyToOneMap(dejaVu(), 0, FontCache::kMaxMappedCharacters - 1, 36)},
+              {"F.ttf", dejaVu()}});
+    EXPECT_EQ(fonts().loadFont("All.ttf")->second.glyphs.size(), FontCache::kMaxMappedCharacters);
+    EXPECT_EQ(failure("F.ttf"), "Font maps more characters than one document may hold");
+    EXPECT_EQ(failure("F.ttf"), "Font load previously errored for F.ttf");
+    EXPECT_EQ(container.extractCalls, 2);
+}
+
 TEST_F(FontLoading, HostAndStoreFailuresLeaveTheFontToBeTriedAgain) {
     package({{"Resources/F.ttf", dejaVu()}});
     host.refuseTemporaryFilesFromOpenIOEx(true);

@@ -43,8 +43,12 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &fontUri) {
     }
 
     FontFace face;
+    // The entry goes in whole or not at all.
+    FontEntry entry;
     try {
         openFace(fontUri, face);
+        entry.unitsPerEm = face.unitsPerEm();
+        entry.glyphs = face.metricsByCode(kMaxMappedCharacters - mappedCharacters_);
     } catch (const std::runtime_error &) {
         // Only the reader's own failures are final; a host or memory failure
         // leaves the font absent, so a later use tries again.
@@ -54,11 +58,7 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &fontUri) {
         addFont(fontUri, std::move(failed));
         throw;
     }
-
-    // The entry goes in whole or not at all.
-    FontEntry entry;
-    entry.unitsPerEm = face.unitsPerEm();
-    entry.glyphs = face.metricsByCode();
+    mappedCharacters_ += entry.glyphs.size();
     return addFont(fontUri, std::move(entry));
 }
 

@@ -33,6 +33,10 @@ public:
     using FontTable = std::map<std::string, FontEntry>;
     using FreeTypeInit = FT_Error (*)(FT_Library *);
 
+    // The characters all fonts of one document may map together (some 80
+    // MiB of metrics); a font that would go past it fails to load.
+    static constexpr size_t kMaxMappedCharacters = size_t{1} << 20;
+
     // Throws FontError "Could not initialize FreeType" when init fails.
     explicit FontCache(DocContext *owner, FreeTypeInit init = FT_Init_FreeType);
     ~FontCache();
@@ -66,6 +70,7 @@ private:
     DocContext *owner_;
     FT_Library library_ = nullptr;
     std::vector<IOObj *> temporaryFiles_;
+    size_t mappedCharacters_ = 0;
 };
 
 } // namespace fixrd

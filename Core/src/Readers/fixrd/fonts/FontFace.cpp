@@ -1,5 +1,7 @@
 #include "fonts/FontFace.h"
 
+#include "support/except/ReaderErrors.h"
+
 #include <vector>
 
 namespace fixrd {
@@ -33,7 +35,7 @@ FT_Error FontFace::open(FT_Library library, const char *path) {
     return error;
 }
 
-std::map<uint32_t, GlyphMetrics> FontFace::metricsByCode() {
+std::map<uint32_t, GlyphMetrics> FontFace::metricsByCode(size_t limit) {
     // A map may send any number of codes to one glyph (a single 12-byte
     // group can cover every 32-bit code), so each glyph is loaded once and
     // the walk ends where no character can reach.
@@ -61,8 +63,11 @@ std::map<uint32_t, GlyphMetrics> FontFace::metricsByCode() {
     FT_ULong code = FT_Get_First_Char(face_, &glyph);
     while (glyph != 0 && code <= kLastCodePoint) {
         GlyphMetrics metrics;
-        if (load(glyph, metrics))
+        if (load(glyph, metrics)) {
+            if (table.size() >= limit)
+                throw FontError("Font maps more characters than one document may hold");
             table.emplace_hint(table.end(), static_cast<uint32_t>(code), metrics);
+        }
         FT_ULong next = FT_Get_Next_Char(face_, code, &glyph);
         // Codes only ever grow; a map that says otherwise must not loop.
         if (next <= code)

@@ -6,6 +6,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 
@@ -25,8 +26,10 @@ public:
 
     // Unscaled metrics for every code of the map FreeType selected, up to
     // the last Unicode code point, each code with its own copy.  Codes whose
-    // glyph does not load are left out.
-    std::map<uint32_t, GlyphMetrics> metricsByCode();
+    // glyph does not load are left out.  More than `limit` codes throw
+    // FontError: each costs some 80 bytes, and a few bytes of map can reach
+    // every code.
+    std::map<uint32_t, GlyphMetrics> metricsByCode(size_t limit);
 
 private:
     FT_Face face_ = nullptr;
