@@ -28,6 +28,7 @@ std::string describeStatus(uint32_t status, Stage stage) {
     case PKGRD_BUFFER_TOO_SMALL: return "a part stored in pieces could not be read";
     case PKGRD_ENTRY_UNREADABLE: return "a part's data could not be read from the file";
     case PKGRD_OUT_OF_MEMORY: return "out of memory while decompressing a part";
+    case PKGRD_PACKAGE_TOO_LARGE: return "the parts read from the package together exceed the size limit for one document";
     default: return "failed with an unknown status";
     }
 }

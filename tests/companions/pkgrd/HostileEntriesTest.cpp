@@ -58,5 +58,28 @@ TEST_F(PkgrdHostile, DamagedEntriesGetTheirOwnStatusAndNeverWritePastTheirDeclar
     EXPECT_EQ(extract(other, indexOf(other, "good")), 0);
 }
 
+TEST_F(PkgrdHostile, EntriesReadTogetherStopAtTheTotalLimit) {
+    TempFile file(PackageBuilder().add("a", std::string(3000, 'a')).add("b", std::string(5000, 'b')).bytes());
+    void *container = open(file.path());
+    ASSERT_NE(container, nullptr);
+    auto setTotal = reinterpret_cast<PkgrdSetTotalSizeLimitFn>(table.companionReserved[PKGRD_TABLE_SET_TOTAL_SIZE_LIMIT - 5]);
+    EXPECT_EQ(setTotal(nullptr, 1), PKGRD_BAD_ARGUMENT);
+    EXPECT_EQ(setTotal(container, -1), PKGRD_BAD_ARGUMENT);
+    ASSERT_EQ(setTotal(container, 10000), 0);
+    int32_t a = indexOf(container, "a"), b = indexOf(container, "b");
+    EXPECT_EQ(extract(container, a), 0);
+    EXPECT_EQ(extract(container, b), 0);
+    // 8000 read: another 3000 would go past 10000, so nothing of it is written.
+    std::string bytes = "x";
+    EXPECT_EQ(extract(container, a, &bytes), PKGRD_PACKAGE_TOO_LARGE);
+    EXPECT_EQ(bytes, "");
+    char buffer[3000];
+    int32_t delivered = -1;
+    EXPECT_EQ(table.readEntry(container, a, buffer, sizeof buffer, &delivered), PKGRD_PACKAGE_TOO_LARGE);
+    EXPECT_EQ(delivered, 0);
+    ASSERT_EQ(setTotal(container, 11000), 0);
+    EXPECT_EQ(extract(container, a), 0);
+}
+
 } // namespace
 } // namespace fixrd::test

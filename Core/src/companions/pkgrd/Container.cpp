@@ -57,6 +57,7 @@ Container *openContainer(const IOObj *input, HostServices *host) {
     container->zip = zip;
     container->entryCount = count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
     container->entrySizeLimit = PKGRD_DEFAULT_ENTRY_SIZE_LIMIT;
+    container->totalSizeLimit = PKGRD_DEFAULT_TOTAL_SIZE_LIMIT;
     container->memory = memory;
     return container;
 }

@@ -18,6 +18,8 @@ struct Container {
     zip_t *zip = nullptr;
     int32_t entryCount = 0;
     int64_t entrySizeLimit = 0;
+    int64_t totalSizeLimit = 0;
+    int64_t totalRead = 0;   // uncompressed bytes handed out so far
     HostMemory *memory = nullptr;   // null: the record came from malloc
     unsigned char block[kBlockSize];
 };

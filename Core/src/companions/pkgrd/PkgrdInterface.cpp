@@ -54,6 +54,13 @@ int32_t setEntrySizeLimit(void *container, int64_t limit) {
     return PKGRD_OK;
 }
 
+int32_t setTotalSizeLimit(void *container, int64_t limit) {
+    if (container == nullptr || limit < 0)
+        return PKGRD_BAD_ARGUMENT;
+    containerOf(container)->totalSizeLimit = limit;
+    return PKGRD_OK;
+}
+
 const char *describe(int32_t status) { return describeStatus(status); }
 
 } // namespace
@@ -65,6 +72,7 @@ extern "C" __attribute__((visibility("default"))) void pkgrdGetContainerReaderIn
         return;
     PkgrdSetEntrySizeLimitFn setLimit = pkgrd::setEntrySizeLimit;
     PkgrdDescribeStatusFn describe = pkgrd::describe;
+    PkgrdSetTotalSizeLimitFn setTotal = pkgrd::setTotalSizeLimit;
     *table = ContainerReader{};
     table->open = pkgrd::openPackage;
     table->close = pkgrd::closePackage;
@@ -73,5 +81,6 @@ extern "C" __attribute__((visibility("default"))) void pkgrdGetContainerReaderIn
     table->entryCount = pkgrd::entryCount;
     table->companionReserved[PKGRD_TABLE_SET_ENTRY_SIZE_LIMIT - 5] = reinterpret_cast<void *>(setLimit);
     table->companionReserved[PKGRD_TABLE_DESCRIBE_STATUS - 5] = reinterpret_cast<void *>(describe);
+    table->companionReserved[PKGRD_TABLE_SET_TOTAL_SIZE_LIMIT - 5] = reinterpret_cast<void *>(setTotal);
     table->readEntry = pkgrd::readEntry;
 }

@@ -19,7 +19,8 @@ enum PkgrdStatus {
     PKGRD_TARGET_WRITE_FAILED = 108,        /* the IO object refused a write or its close */
     PKGRD_BUFFER_TOO_SMALL = 109,           /* the caller's buffer is smaller than the entry */
     PKGRD_ENTRY_UNREADABLE = 110,           /* the entry's bytes cannot be read from the file */
-    PKGRD_OUT_OF_MEMORY = 111               /* memory for decompression was refused */
+    PKGRD_OUT_OF_MEMORY = 111,              /* memory for decompression was refused */
+    PKGRD_PACKAGE_TOO_LARGE = 112           /* the entries read so far together exceed the container's total limit */
 };
 
 #endif /* PKGRD_STATUS_H */

@@ -32,6 +32,8 @@ const char *describeStatus(int32_t status) {
         return "entry could not be read from the package";
     case PKGRD_OUT_OF_MEMORY:
         return "out of memory while decompressing";
+    case PKGRD_PACKAGE_TOO_LARGE:
+        return "entries read together exceed the container's total size limit";
     default:
         return "unknown container status";
     }
