@@ -103,12 +103,18 @@ TEST_F(FontLoading, WalkEndsAtTheLastCodePoint) {
 TEST_F(FontLoading, CharactersMappedInOneDocumentHaveALimit) {
     // A font may map up to the limit; the next one that would go past it
     // fails, and stays failed.
-    package({{"All.ttf", withManyToOneMap(dejaVu(), 0, FontCache::kMaxMappedCharacters - 1, 36)},
-              {"F.ttf", dejaVu()}});
+    std::string all = withManyToOneMap(dejaVu(), 0, FontCache::kMaxMappedCharacters - 1, 36);
+    package({{"All.ttf", all}, {"F.ttf", dejaVu()}});
     EXPECT_EQ(fonts().loadFont("All.ttf")->second.glyphs.size(), FontCache::kMaxMappedCharacters);
-    EXPECT_EQ(failure("F.ttf"), "Font maps more characters than one document may hold");
+    EXPECT_EQ(failure("F.ttf"), "Font at F.ttf maps more characters than one document may hold");
     EXPECT_EQ(failure("F.ttf"), "Font load previously errored for F.ttf");
     EXPECT_EQ(container.extractCalls, 2);
+    // A font that goes past the limit alone uses it up for the rest of the document.
+    freeContext();
+    SetUp();
+    package({{"Over.ttf", withManyToOneMap(dejaVu(), 0, 0x10FFFF, 36)}, {"F.ttf", dejaVu()}});
+    EXPECT_EQ(failure("Over.ttf"), "Font at Over.ttf maps more characters than one document may hold");
+    EXPECT_EQ(failure("F.ttf"), "Font at F.ttf maps more characters than one document may hold");
 }
 
 TEST_F(FontLoading, HostAndStoreFailuresLeaveTheFontToBeTriedAgain) {

@@ -48,7 +48,12 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &fontUri) {
     try {
         openFace(fontUri, face);
         entry.unitsPerEm = face.unitsPerEm();
-        entry.glyphs = face.metricsByCode(kMaxMappedCharacters - mappedCharacters_);
+        if (!face.metricsByCode(kMaxMappedCharacters - mappedCharacters_, entry.glyphs)) {
+            // The walk that went past the limit has used it up: another
+            // such font must not cost another walk.
+            mappedCharacters_ = kMaxMappedCharacters;
+            throw FontError("Font at " + fontUri + " maps more characters than one document may hold");
+        }
     } catch (const std::runtime_error &) {
         // Only the reader's own failures are final; a host or memory failure
         // leaves the font absent, so a later use tries again.

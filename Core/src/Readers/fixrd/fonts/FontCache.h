@@ -34,7 +34,8 @@ public:
     using FreeTypeInit = FT_Error (*)(FT_Library *);
 
     // The characters all fonts of one document may map together (some 80
-    // MiB of metrics); a font that would go past it fails to load.
+    // MiB of metrics); a font that would go past it fails to load, and so
+    // does every font after it.
     static constexpr size_t kMaxMappedCharacters = size_t{1} << 20;
 
     // Throws FontError "Could not initialize FreeType" when init fails.

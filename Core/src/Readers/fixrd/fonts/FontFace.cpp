@@ -1,7 +1,5 @@
 #include "fonts/FontFace.h"
 
-#include "support/except/ReaderErrors.h"
-
 #include <vector>
 
 namespace fixrd {
@@ -35,7 +33,7 @@ FT_Error FontFace::open(FT_Library library, const char *path) {
     return error;
 }
 
-std::map<uint32_t, GlyphMetrics> FontFace::metricsByCode(size_t limit) {
+bool FontFace::metricsByCode(size_t limit, std::map<uint32_t, GlyphMetrics> &table) {
     // A map may send any number of codes to one glyph (a single 12-byte
     // group can cover every 32-bit code), so each glyph is loaded once and
     // the walk ends where no character can reach.
@@ -58,14 +56,13 @@ std::map<uint32_t, GlyphMetrics> FontFace::metricsByCode(size_t limit) {
         return ok;
     };
 
-    std::map<uint32_t, GlyphMetrics> table;
     FT_UInt glyph = 0;
     FT_ULong code = FT_Get_First_Char(face_, &glyph);
     while (glyph != 0 && code <= kLastCodePoint) {
         GlyphMetrics metrics;
         if (load(glyph, metrics)) {
             if (table.size() >= limit)
-                throw FontError("Font maps more characters than one document may hold");
+                return false;
             table.emplace_hint(table.end(), static_cast<uint32_t>(code), metrics);
         }
         FT_ULong next = FT_Get_Next_Char(face_, code, &glyph);
@@ -74,7 +71,7 @@ std::map<uint32_t, GlyphMetrics> FontFace::metricsByCode(size_t limit) {
             break;
         code = next;
     }
-    return table;
+    return true;
 }
 
 } // namespace fixrd

@@ -26,10 +26,10 @@ public:
 
     // Unscaled metrics for every code of the map FreeType selected, up to
     // the last Unicode code point, each code with its own copy.  Codes whose
-    // glyph does not load are left out.  More than `limit` codes throw
-    // FontError: each costs some 80 bytes, and a few bytes of map can reach
-    // every code.
-    std::map<uint32_t, GlyphMetrics> metricsByCode(size_t limit);
+    // glyph does not load are left out.  False when the map reaches more
+    // than `limit` codes: each costs some 80 bytes, and a few bytes of map
+    // can reach every code.
+    bool metricsByCode(size_t limit, std::map<uint32_t, GlyphMetrics> &table);
 
 private:
     FT_Face face_ = nullptr;
