@@ -1,0 +1,346 @@
+// Packages built to hurt: zip bombs, sizes that lie, a sample cut short at
+// every 97th byte, shared and repeated entry names, 100 000 entries, deep and
+// huge pages, fonts that are not fonts.  Each case runs in a child of its own
+// and must end with a status within its time, leave nothing behind, and stay
+// within the memory and disk the README states.
+#include "HostileRun.h"
+
+#include "fonts/FontTestSupport.h"
+#include "support/PackageBuilder.h"
+#include "support/PageHarness.h"
+#include "support/RawZip.h"
+
+#include "Extractor.h"
+#include "RecordStream.h"
+#include "companions/pkgrd/PkgrdStatus.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <map>
+
+namespace fixrd::test {
+namespace {
+
+constexpr int64_t kMiB = 1 << 20;
+
+// Raw deflate of `data` that stands alone: no reference to what comes
+// before it, ending on a byte boundary, or as the stream's final block.
+std::string deflatedSegment(const std::string &data, bool last) {
+    std::string out;
+    unsigned char block[1 << 16];
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    do {
+        stream.next_out = block;
+        stream.avail_out = sizeof block;
+        deflate(&stream, last ? Z_FINISH : Z_FULL_FLUSH);
+        out.append(reinterpret_cast<char *>(block), sizeof block - stream.avail_out);
+    } while (stream.avail_out == 0);
+    deflateEnd(&stream);
+    return out;
+}
+
+// head, then `mebibytes` of `fill`, then tail, deflated fast: the mebibyte's
+// segment is made once and repeated.
+StoredData deflatedRun(const std::string &head, char fill, int64_t mebibytes, const std::string &tail) {
+    std::string unit(kMiB, fill);
+    std::string unitBytes = deflatedSegment(unit, false);
+    uLong unitCrc = crc32(0, reinterpret_cast<const Bytef *>(unit.data()), static_cast<uInt>(unit.size()));
+    StoredData out;
+    out.method = 8;
+    out.bytes = deflatedSegment(head, false);
+    out.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(head.data()), static_cast<uInt>(head.size())));
+    for (int64_t i = 0; i < mebibytes; ++i) {
+        out.bytes += unitBytes;
+        out.crc = static_cast<uint32_t>(crc32_combine(out.crc, unitCrc, kMiB));
+    }
+    out.bytes += deflatedSegment(tail, true);
+    out.crc = static_cast<uint32_t>(crc32_combine(out.crc, crc32(0, reinterpret_cast<const Bytef *>(tail.data()), static_cast<uInt>(tail.size())), static_cast<z_off_t>(tail.size())));
+    out.size = head.size() + static_cast<uint64_t>(mebibytes * kMiB) + tail.size();
+    return out;
+}
+
+// The usual parts before the pages, in a RawZip.
+RawZip documentParts(const std::vector<std::string> &pageSources) {
+    RawZip zip;
+    zip.add("[Content_Types].xml", markup::contentTypes())
+        .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
+        .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources));
+    return zip;
+}
+
+std::vector<std::string> pageSources(size_t count) {
+    std::vector<std::string> sources;
+    for (size_t i = 1; i <= count; ++i)
+        sources.push_back("Pages/" + std::to_string(i) + ".fpage");
+    return sources;
+}
+
+std::string pageSaying(const std::string &text) { return markup::page(glyphs(10, 20, text)); }
+
+// Word gaps found from the geometry of a hostile font or of hostile Indices
+// vary; the characters may not.
+std::string withoutSpaces(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+    return text;
+}
+
+// The bounds the README states: every case ends within two minutes (a
+// sanitizer build gets ten) and takes at most 160 MiB of memory and the
+// host's 2 GiB of temporary files; a page of text takes its text about three
+// times over on top.
+constexpr long kMemoryBoundMiB = 160;
+
+class Hostile : public ::testing::Test {
+protected:
+    // Runs `package` (written to a file first) and prints what it cost.
+    Cost run(const std::string &name, const std::string &package, long textMiB = 0) {
+        TempFile file(package);
+        Cost cost = extractInChild(file.path(), measuresMemory() ? 120 : 600);
+        std::cout << name << ": " << cost.describe() << std::endl;
+        EXPECT_TRUE(cost.clean()) << name << " left something behind or died: " << cost.describe()
+                                  << "; blocks " << cost.blocksLeft << ", objects " << cost.objectsLeft
+                                  << ", temporaries " << cost.temporariesLeft << ", scratch " << cost.scratchLeft;
+        EXPECT_LE(cost.peakDiskBytes, host::FileObjects::kDefaultTemporaryBudget) << name;
+        if (measuresMemory())
+            EXPECT_LE(cost.peakKiB / 1024, kMemoryBoundMiB + 3 * textMiB + textMiB / 2) << name;
+        return cost;
+    }
+};
+
+TEST_F(Hostile, ZipBombs) {
+    StoredData bomb = deflatedRun("", '\0', 1536, "");
+    RawZip honest = documentParts(pageSources(1));
+    honest.add("Documents/1/Pages/1.fpage", bomb);
+    EXPECT_EQ(run("1.5 GiB page", honest.bytes()).status, uint32_t(PKGRD_ENTRY_TOO_LARGE));
+
+    RawZip lying = documentParts(pageSources(1));
+    lying.add("Documents/1/Pages/1.fpage", bomb, 1000);
+    EXPECT_EQ(run("1.5 GiB page declaring 1000 bytes", lying.bytes()).status, uint32_t(PKGRD_ENTRY_LONGER_THAN_DECLARED));
+
+    RawZip types;
+    types.add("[Content_Types].xml", bomb, 4096).add("x", "y");
+    EXPECT_EQ(run("1.5 GiB content types declaring 4 KiB", types.bytes()).status,
+              uint32_t(PKGRD_ENTRY_LONGER_THAN_DECLARED));
+
+    // Within every limit: a page of a gibibyte of blanks is read whole.
+    std::string page = pageSaying("Before the blanks");
+    size_t close = page.rfind("</FixedPage>");
+    RawZip under = documentParts(pageSources(1));
+    under.add("Documents/1/Pages/1.fpage", deflatedRun(page.substr(0, close), ' ', 1023, page.substr(close)));
+    Cost cost = run("1 GiB page of blanks", under.bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.text, "Before the blanks");
+}
+
+TEST_F(Hostile, EntriesThatClaimSizesTheyDoNotHave) {
+    const std::string page = pageSaying("Some text");
+    const struct {
+        const char *name;
+        std::string entry;
+        int64_t declared;
+        uint32_t status;
+    } cases[] = {
+        {"page declaring ten times its size", "Documents/1/Pages/1.fpage", int64_t(page.size()) * 10,
+         PKGRD_ENTRY_SHORTER_THAN_DECLARED},
+        {"page declaring half its size", "Documents/1/Pages/1.fpage", int64_t(page.size()) / 2,
+         PKGRD_ENTRY_LONGER_THAN_DECLARED},
+        {"page declaring nothing", "Documents/1/Pages/1.fpage", 0, 6},
+        {"page declaring 3 GiB", "Documents/1/Pages/1.fpage", int64_t(3) << 30, PKGRD_ENTRY_TOO_LARGE},
+        // All ones sends a reader to a zip64 field that is not there.
+        {"page declaring 4 GiB", "Documents/1/Pages/1.fpage", 0xFFFFFFFF, 12},
+        {"content types declaring 1 GiB", "[Content_Types].xml", int64_t(1) << 30, PKGRD_ENTRY_SHORTER_THAN_DECLARED},
+        {"font declaring 1 GiB", "Resources/F.ttf", int64_t(1) << 30, 0},
+    };
+    std::string font = dejaVu();
+    for (const auto &c : cases) {
+        RawZip zip;
+        zip.add("[Content_Types].xml", stored(markup::contentTypes()),
+                c.entry == "[Content_Types].xml" ? c.declared : -1)
+            .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
+            .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources(1)))
+            .add("Documents/1/Pages/1.fpage", stored(page), c.entry == "Documents/1/Pages/1.fpage" ? c.declared : -1)
+            .add("Resources/F.ttf", stored(font), c.entry == "Resources/F.ttf" ? c.declared : -1);
+        Cost cost = run(c.name, zip.bytes());
+        EXPECT_EQ(cost.status, c.status) << c.name;
+        EXPECT_EQ(cost.text, c.status == 0 ? "Some text" : "") << c.name;
+    }
+    // Pieces are read through a buffer of their declared size.
+    for (int64_t declared : {int64_t(100) << 20, int64_t(1) << 30, int64_t(0x7FFFFFFF)}) {
+        RawZip zip = documentParts(pageSources(1));
+        zip.add("Documents/1/Pages/1.fpage/[0].piece", stored(page.substr(0, 100)), declared)
+            .add("Documents/1/Pages/1.fpage/[1].last.piece", page.substr(100));
+        Cost cost = run("piece declaring " + std::to_string(declared >> 20) + " MiB", zip.bytes());
+        EXPECT_EQ(cost.status, declared <= (int64_t(256) << 20) ? uint32_t(PKGRD_ENTRY_SHORTER_THAN_DECLARED) : 2u);
+    }
+}
+
+TEST_F(Hostile, SampleCutAtEvery97thByte) {
+    std::string sample = readFile(std::string(FIXRD_SOURCE_DIR) + "/samples/sample.xps");
+    ASSERT_GT(sample.size(), 100000u);
+    std::string error;
+    auto module = ReaderModule::load(FIXRD_LIB_DIR, error);
+    ASSERT_TRUE(module) << error;
+    std::map<uint32_t, int> statuses;
+    TempFile file("");
+    for (size_t cut = 97; cut < sample.size(); cut += 97) {
+        std::ofstream(file.path(), std::ios::binary | std::ios::trunc).write(sample.data(), static_cast<std::streamsize>(cut));
+        Extractor extractor(*module);
+        Extraction result = extractor.extract(file.path());
+        ++statuses[result.status];
+        std::string text;
+        if (result.status == 0)
+            EXPECT_TRUE(host::appendPlainText(result.records, text)) << cut;
+        else
+            EXPECT_FALSE(result.message.empty()) << cut;
+        EXPECT_EQ(extractor.host().memory().blocksOutstanding(), 0) << cut;
+        EXPECT_EQ(extractor.host().files().live(), 0) << cut;
+        EXPECT_EQ(extractor.host().files().temporaryFiles(), 0) << cut;
+    }
+    for (const auto &[status, count] : statuses)
+        std::cout << "status " << status << ": " << count << " cuts\n";
+    EXPECT_EQ(statuses[12], int(sample.size() / 97)) << "a package cut anywhere has lost its central directory";
+}
+
+TEST_F(Hostile, SharedAndRepeatedEntryNames) {
+    RawZip repeated = documentParts(pageSources(1));
+    repeated.add("Documents/1/Pages/1.fpage", pageSaying("First")).add("Documents/1/Pages/1.fpage", pageSaying("Second"));
+    Cost cost = run("page named twice", repeated.bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.text, "First");
+
+    RawZip types;
+    types.add("[Content_Types].xml", "<Types/>").add("[Content_Types].xml", markup::contentTypes())
+        .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
+        .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources(1)))
+        .add("Documents/1/Pages/1.fpage", pageSaying("Types"));
+    cost = run("content types named twice", types.bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.text, "Types");
+
+    // Two directory entries over one local entry, the second under another name.
+    RawZip shared = documentParts(pageSources(2));
+    shared.add("Documents/1/Pages/1.fpage", pageSaying("Shared")).alias("Documents/1/Pages/2.fpage", 3);
+    cost = run("two pages sharing their data", shared.bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.text, "SharedShared");   // one baseline
+
+    // Overlapping entries multiply what one deflated page inflates to.
+    std::string page = pageSaying("Over");
+    size_t close = page.rfind("</FixedPage>");
+    RawZip overlapping = documentParts(pageSources(3000));
+    overlapping.add("Documents/1/Pages/1.fpage", deflatedRun(page.substr(0, close), ' ', 1, page.substr(close)));
+    for (size_t i = 2; i <= 3000; ++i)
+        overlapping.alias("Documents/1/Pages/" + std::to_string(i) + ".fpage", 3);
+    cost = run("3000 pages sharing one deflated mebibyte", overlapping.bytes());
+    EXPECT_EQ(cost.status, uint32_t(PKGRD_PACKAGE_TOO_LARGE));
+}
+
+TEST_F(Hostile, HundredThousandEntries) {
+    const size_t pages = 100000 - 3;
+    RawZip zip = documentParts(pageSources(pages));
+    for (size_t i = 1; i <= pages; ++i)
+        zip.add("Documents/1/Pages/" + std::to_string(i) + ".fpage", pageSaying("p" + std::to_string(i)));
+    Cost cost = run("100 000 entries, all pages", zip.bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.text.substr(0, 6), "p1p2p3");   // one baseline
+}
+
+TEST_F(Hostile, DeepAndLongPages) {
+    std::string nested;
+    for (int i = 0; i < 50000; ++i)
+        nested += "<Canvas RenderTransform=\"1,0,0,1,0.001,0\">";
+    for (int line = 0; line < 100; ++line)
+        nested += glyphs(10, 20 + line, std::string(100, 'x'));
+    for (int i = 0; i < 50000; ++i)
+        nested += "</Canvas>";
+    Cost cost = run("50 000 nested canvases", PackageBuilder::document({markup::page(nested)}).add("Resources/F.ttf", dejaVu()).bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.textBytes, 100u * 101 - 1);
+
+    std::string indices;
+    for (int i = 0; i < 10000; ++i)
+        indices += (i == 0 ? "" : ";") + std::string("(1:1)") + std::to_string(i % 3000) + ",55.5,1,2";
+    cost = run("Glyphs with 10 000 Indices entries",
+               PackageBuilder::document({markup::page(glyphs(10, 20, "Indexed text", indices))}).add("Resources/F.ttf", dejaVu()).bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(withoutSpaces(cost.text), "Indexedtext");
+}
+
+TEST_F(Hostile, TwoHundredMegabytePageOfText) {
+    const std::string head = markup::page("");
+    const size_t close = head.rfind("</FixedPage>");
+    const int64_t target = 200 * kMiB;
+    int64_t made = 0, lines = 0;
+    std::string line(900, 'w');
+    for (size_t i = 9; i < line.size(); i += 10)
+        line[i] = ' ';
+    StoredData page = deflated([&]() -> std::string {
+        if (made < 0)
+            return "";
+        std::string out;
+        if (made == 0)
+            out = head.substr(0, close);
+        if (made >= target) {
+            made = -1;
+            return head.substr(close);
+        }
+        for (int i = 0; i < 100; ++i, ++lines)
+            out += glyphs(10, double(lines % 1000), line);
+        made += static_cast<int64_t>(out.size());
+        return out;
+    });
+    std::cout << "page of " << page.size / kMiB << " MiB deflated to " << page.bytes.size() / 1024 << " KiB\n";
+    RawZip zip = documentParts(pageSources(1));
+    zip.add("Documents/1/Pages/1.fpage", page).add("Resources/F.ttf", dejaVu());
+    Cost cost = run("200 MB page of text", zip.bytes(), 180);
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.textBytes, uint64_t(lines) * 901 - 1);
+}
+
+TEST_F(Hostile, FontsThatAreNotFonts) {
+    std::string font = dejaVu();
+    const std::string noise(5000, '\x5A');
+    const struct {
+        const char *name;
+        std::string part;
+        std::string bytes;
+    } cases[] = {
+        {"a font that is not a font", "Resources/F.ttf", noise},
+        {"an empty font", "Resources/F.ttf", ""},
+        {"an obfuscated font with a short name", "Resources/F.odttf", obfuscated(font)},
+        {"an obfuscated font shorter than its key", "Resources/" + std::string(kGuid) + ".odttf", "0123456789"},
+        {"a font mapping every character", "Resources/F.ttf", withManyToOneMap(font, 0, 0x10FFFF, 36)},
+    };
+    for (const auto &c : cases) {
+        std::string uri = "/" + c.part;
+        std::string body = "<Glyphs FontUri=\"" + uri + "\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"20\" "
+                           "UnicodeString=\"Still read\" Indices=\";,100\"/>";
+        Cost cost = run(c.name, PackageBuilder::document({markup::page(body)}).add(c.part, c.bytes).bytes());
+        EXPECT_EQ(cost.status, 0u) << c.name;
+        EXPECT_EQ(withoutSpaces(cost.text), "Stillread") << c.name;
+    }
+    // Many fonts that each map every character: memory grows with each.
+    std::string everything = withManyToOneMap(font, 0, 0x10FFFF, 36);
+    std::string body;
+    PackageBuilder package;
+    for (int i = 0; i < 20; ++i) {
+        std::string part = "Resources/F" + std::to_string(i) + ".ttf";
+        body += "<Glyphs FontUri=\"/" + part + "\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"" +
+                std::to_string(20 + i) + "\" UnicodeString=\"f" + std::to_string(i) + "\"/>";
+        package.add(part, everything);
+    }
+    PackageBuilder document = PackageBuilder::document({markup::page(body)});
+    for (int i = 0; i < 20; ++i)
+        document.add("Resources/F" + std::to_string(i) + ".ttf", everything);
+    Cost cost = run("20 fonts mapping every character", document.bytes());
+    EXPECT_EQ(cost.status, 0u);
+}
+
+} // namespace
+} // namespace fixrd::test
