@@ -9,7 +9,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 
-.PHONY: all deps build test run sample test-sanitize fuzz install bench clean
+.PHONY: all deps build test run sample test-sanitize fuzz valgrind install bench clean
 
 all: build
 
@@ -43,6 +43,15 @@ fuzz: deps
 	  -DCMAKE_CXX_COMPILER=clang++ -DFIXRD_FUZZ=ON -DFIXRD_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@scripts/fuzz $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_JOBS)
+
+# xpstext under valgrind's memcheck over the corpus and the sample: any
+# memory error or leak fails (documents that fail by design do not).
+valgrind: build
+	@status=0; valgrind -q --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
+	  --errors-for-leak-kinds=definite,indirect $(BUILD_DIR)/bin/xpstext -q -j 1 \
+	  $$( [ -d $(CORPUS) ] && echo $(CORPUS) ) $(SAMPLE) >/dev/null 2>$(BUILD_DIR)/valgrind.log || status=$$?; \
+	  grep -v '^xpstext: ' $(BUILD_DIR)/valgrind.log >&2 || true; \
+	  if [ $$status -gt 1 ]; then echo "valgrind: memory errors or leaks (exit $$status)" >&2; exit 1; fi
 
 # Times xpstext and mutool on a generated 500-page document and on the public
 # corpus when it is there, beside a plain Expat parse of the same markup.
