@@ -5,11 +5,12 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 SAMPLE ?= samples/sample.xps
 PREFIX ?= /usr/local
+TSAN_DIR ?= build-tsan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 
-.PHONY: all deps build test run sample test-sanitize fuzz valgrind install bench clean
+.PHONY: all deps build test run sample test-sanitize test-tsan fuzz valgrind install bench clean
 
 all: build
 
@@ -35,6 +36,14 @@ test-sanitize: deps
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The test suite under ThreadSanitizer, less the single-threaded hostile
+# documents (ASan covers them).  tests/tsan.supp says what it suppresses and why.
+test-tsan: deps
+	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIXRD_TSAN=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS)
+	@cd $(TSAN_DIR) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" \
+	  ctest --output-on-failure -j $(JOBS) -E '^(Hostile|FailureSweep)[.]'
 
 # Every fuzz target for FUZZ_SECONDS, FUZZ_JOBS at a time, in a clang build
 # instrumented for libFuzzer, ASan and UBSan; fails on any finding.
@@ -71,4 +80,4 @@ install: deps
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR)
