@@ -1,5 +1,7 @@
 #include "Interrupt.h"
 
+#include "ScratchRemoval.h"
+
 #include <unistd.h>
 
 #include <csignal>
@@ -13,7 +15,12 @@ namespace {
 // The one piece of process-wide state: what a signal handler may touch.
 volatile std::sig_atomic_t received = 0;
 
-void note(int signal) { received = signal; }
+// The hosts' temporary files go at once: the thread that would clean up may
+// be in the middle of something long.
+void note(int signal) {
+    removeScratch();
+    received = signal;
+}
 
 } // namespace
 
@@ -34,6 +41,7 @@ ScratchFolder::ScratchFolder() {
     if (::mkdtemp(pattern.data()) != nullptr) {
         path_ = pattern;
         ::setenv("TMPDIR", path_.c_str(), 1);
+        prepareScratchRemoval(path_);
     }
 }
 

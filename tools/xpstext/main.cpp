@@ -8,6 +8,7 @@
 #include "OutputNames.h"
 #include "OutputWriter.h"
 #include "Progress.h"
+#include "ScratchRemoval.h"
 
 #include "ReaderModule.h"
 
@@ -70,8 +71,18 @@ mode_t newFileMode() {
 }
 
 // Writes to standard output; the errno of a failure is kept for the caller.
+// write(2) rather than stdio, which carries on after a write that a signal
+// cut short: a reader that does not read would then hold off SIGTERM.
 bool writeOut(const std::string &bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+    for (size_t at = 0; at < bytes.size();) {
+        if (xpstext::pendingSignal() != 0)
+            return false;
+        ssize_t n = ::write(STDOUT_FILENO, bytes.data() + at, bytes.size() - at);
+        if (n < 0 && errno != EINTR)
+            return false;
+        at += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    return true;
 }
 
 } // namespace
@@ -124,6 +135,7 @@ int main(int argc, char **argv) {
         xpstext::dieOf(signal);
     };
     auto work = [&](size_t index, fixrd::Extractor &extractor) {
+        xpstext::leaveSignalsToTheMainThread();
         return xpstext::readDocument(items[index], extractor, rendering, writer.get());
     };
     auto deliver = [&](size_t index, xpstext::Outcome &outcome) {
@@ -140,6 +152,8 @@ int main(int argc, char **argv) {
         else if (!writer && outcome.status == 0)
             written = writeOut(outcome.content);
         if (!written) {
+            if (int signal = xpstext::pendingSignal())   // the write was interrupted
+                dieOf(signal);
             if (errno == EPIPE)
                 dieOf(SIGPIPE);
             progress.printLine(std::string("xpstext: standard output: ") + std::strerror(errno));

@@ -1,0 +1,125 @@
+// xpstext stopped by SIGINT or SIGTERM in the middle of a document, or while
+// it waits on a reader that does not read: the hosts' temporary files go and
+// the command dies of the signal, so a shell sees 130 or 143.
+#include "ToolSupport.h"
+
+#include "ScratchRemoval.h"
+#include "support/Command.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace fixrd::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool holdsAFile(const std::string &folder) {
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error))
+        if (it->is_regular_file(error))
+            return true;
+    return false;
+}
+
+template <class Condition> bool waitFor(Condition condition, int seconds = 60) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// The signal the child died of within `seconds`; -1 when it did not die of one.
+int signalOfDeath(pid_t child, int seconds = 20) {
+    int status = 0;
+    if (!waitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, seconds)) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        return -1;
+    }
+    return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+}
+
+class XpstextSignals : public ::testing::Test {
+protected:
+    TempFolder in, scratch;
+    std::string document = in / "long.xps";
+
+    void SetUp() override {
+        // Long enough to be caught in the middle: some ten megabytes of text.
+        std::vector<std::vector<std::string>> pages(1500, std::vector<std::string>(60, std::string(110, 'z')));
+        writeFile(document, documentWithLines(pages, true));
+    }
+    pid_t start(int out) {
+        pid_t child = fork();
+        if (child == 0) {
+            dup2(out, 1);
+            setenv("TMPDIR", scratch.path().c_str(), 1);
+            std::string program = builtProgram("xpstext");
+            execl(program.c_str(), "xpstext", document.c_str(), static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        return child;
+    }
+};
+
+TEST_F(XpstextSignals, MidDocumentTheHostsFilesGoAndTheCommandDiesOfTheSignal) {
+    int null = open("/dev/null", O_WRONLY);
+    for (int signal : {SIGINT, SIGTERM}) {
+        pid_t child = start(null);
+        ASSERT_TRUE(waitFor([&] { return holdsAFile(scratch.path()); })) << "no temporary file showed";
+        kill(child, signal);
+        EXPECT_EQ(signalOfDeath(child), signal);
+        EXPECT_TRUE(fs::is_empty(scratch.path())) << "left in the scratch folder after signal " << signal;
+    }
+    close(null);
+}
+
+TEST_F(XpstextSignals, BlockedOnAReaderThatDoesNotReadItStillDies) {
+    int pipes[2];
+    ASSERT_EQ(pipe(pipes), 0);
+    pid_t child = start(pipes[1]);
+    close(pipes[1]);
+    // The text is far larger than the pipe: once the pipe is full, the command waits on it.
+    int pending = 0;
+    ASSERT_TRUE(waitFor([&] { return ioctl(pipes[0], FIONREAD, &pending) == 0 && pending >= 65536; }));
+    kill(child, SIGTERM);
+    EXPECT_EQ(signalOfDeath(child), SIGTERM);
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+    close(pipes[0]);
+}
+
+TEST(ScratchRemoval, EmptiesTheFolderFromASignalHandlerWithoutFollowingLinks) {
+    TempFolder outside, scratch;
+    std::string folder = scratch / "xpstext-scratch";
+    writeFile(folder + "/fixrd-1/io-1", "part");
+    writeFile(folder + "/fixrd-1/io-2", std::string(100000, 'x'));
+    writeFile(folder + "/fixrd-2/deeper/still/io-3", "font");
+    for (int i = 0; i < 300; ++i)
+        writeFile(folder + "/fixrd-3/io-" + std::to_string(i), "many");
+    writeFile(outside / "kept", "not ours");
+    fs::create_symlink(outside.path(), folder + "/fixrd-2/link");
+    xpstext::prepareScratchRemoval(folder);
+    struct sigaction action {};
+    action.sa_handler = [](int) { xpstext::removeScratch(); };
+    sigaction(SIGUSR1, &action, nullptr);
+    raise(SIGUSR1);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(readFile(outside / "kept"), "not ours");
+}
+
+} // namespace
+} // namespace fixrd::test
