@@ -270,6 +270,20 @@ TEST_F(Hostile, DeepAndLongPages) {
                PackageBuilder::document({markup::page(glyphs(10, 20, "Indexed text", indices))}).add("Resources/F.ttf", dejaVu()).bytes());
     EXPECT_EQ(cost.status, 0u);
     EXPECT_EQ(withoutSpaces(cost.text), "Indexedtext");
+
+    // Ten thousand million characters from 300 bytes of entities: Expat stops it, the page ends there.
+    std::string laughs = "<!DOCTYPE FixedPage [<!ENTITY a \"aaaaaaaaaa\">";
+    for (char entity = 'b'; entity <= 'j'; ++entity) {
+        laughs += std::string("<!ENTITY ") + entity + " \"";
+        for (int i = 0; i < 10; ++i)
+            laughs += std::string("&") + char(entity - 1) + ";";
+        laughs += "\">";
+    }
+    std::string page = markup::page(glyphs(10, 20, "before") + glyphs(10, 40, "&j;"));
+    page.insert(page.find("<FixedPage"), laughs + "]>");
+    cost = run("a billion laughs", PackageBuilder::document({page}).bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.text, "before");
 }
 
 TEST_F(Hostile, TwoHundredMegabytePageOfText) {
