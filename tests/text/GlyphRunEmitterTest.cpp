@@ -1,9 +1,12 @@
 #include "support/PageHarness.h"
 
+#include "frame/OutputChunks.h"
+#include "text/OutputRecords.h"
 #include "text/Utf8.h"
 #include "text/WordGap.h"
 
 #include <cmath>
+#include <optional>
 
 namespace fixrd::test {
 namespace {
@@ -12,46 +15,57 @@ namespace {
 // em/4.7 is about 2.12766.
 using GlyphRunEmitter = PageHarness;
 
-TEST_F(GlyphRunEmitter, GapInsideARunAgainstInkAndNaturalSpacing) {
-    addFont(U"ab", 50, 400, 500);   // ink right 4.5, natural spacing 0.5
-    ASSERT_EQ(parseBody(glyphs(10, 10, "ab", ",50")), 0);    // gap 0.5
-    ASSERT_EQ(parseBody(glyphs(10, 20, "ab", ",70")), 0);    // gap 2.5: over em/4.7 and 1.5 x natural
-    ASSERT_EQ(parseBody(glyphs(10, 30, "ab", ",100")), 0);   // gap 5.5
-    EXPECT_EQ(described(), "[ab]/[a][ ][b]/[a][ ][b]");
-}
-
-TEST_F(GlyphRunEmitter, NaturalSpacingMustBeExceededStrictlyBelowHalfAnEm) {
-    addFont(U"ab", 0, 100, 400);   // ink right 1.0, natural spacing 3.0
-    ASSERT_EQ(parseBody(glyphs(10, 10, "ab", ",55")), 0);   // gap 4.5 equals 1.5 x 3.0
-    ASSERT_EQ(parseBody(glyphs(10, 20, "ab", ",60")), 0);   // gap 5.0: half an em
-    EXPECT_EQ(described(), "[ab]/[a][ ][b]");
+TEST_F(GlyphRunEmitter, WordsAndLinesFromTheGeometry) {
+    const std::string mirror = "RenderTransform=\"-1,0,0,1,0,0\"";
+    const struct {
+        std::u32string characters;   // none: the font cannot be loaded
+        int32_t bearingX, width, advance;
+        uint16_t unitsPerEm;
+        std::string body, expected;
+        std::optional<Point> end = std::nullopt;   // previousRunEnd afterwards
+    } cases[] = {
+        // Ink right 4.5, natural spacing 0.5: gaps 0.5, 2.5 (over em/4.7 and 1.5 x natural), 5.5.
+        {U"ab", 50, 400, 500, 1000, glyphs(10, 10, "ab", ",50") + glyphs(10, 20, "ab", ",70") + glyphs(10, 30, "ab", ",100"),
+         "[ab]/[a][ ][b]/[a][ ][b]"},
+        // Ink right 1.0, natural spacing 3.0: gap 4.5 equals 1.5 x 3.0; gap 5.0 is half an em.
+        {U"ab", 0, 100, 400, 1000, glyphs(10, 10, "ab", ",55") + glyphs(10, 20, "ab", ",60"), "[ab]/[a][ ][b]"},
+        // Mirrored text finds a gap after every glyph but a space.
+        {U"abc ", 50, 400, 500, 1000, glyphs(10, 10, "abc", ",50;,50;,50", mirror) + glyphs(10, 20, "a c", ",50;,50;,50", mirror),
+         "[a][ ][b][ ][c]/[a][ ][ c]"},
+        // No test after a space character; a no-break space is no space.
+        {U"ab \u00A0", 0, 300, 400, 1000, glyphs(10, 10, "a b", ",100;,100") + glyphs(10, 20, "a\xC2\xA0" "b", ",100;,100"),
+         "[a][ ][ b]/[a][ ][\xC2\xA0][ ][b]"},
+        // Every origin with x 0, as some printer drivers write them: no run
+        // starts previousOrigin, yet each baseline is a line of its own.
+        {U"ab", 0, 300, 400, 1000, glyphs(0, 0, "a") + glyphs(0, 20, "b") + glyphs(0, 20, "a") + glyphs(0, 40, "b"),
+         "[a]/[b][a]/[b]"},
+        // A run ending at the origin counts as no predecessor.
+        {U"ab", 0, 500, 500, 1000, glyphs(-5, 0, "a") + glyphs(3, 0, "b"), "[a][b]"},
+        {U"ab", 0, 300, 400, 1000, glyphs(10, 10, "a") + glyphs(10, NAN, "b") + glyphs(10, NAN, "a"), "[a]/[b]/[a]"},
+        // An unloadable font keeps the text whole and moves by the Indices only.
+        {U"", 0, 0, 0, 1000, glyphs(10, 10, "ab", ",100;,100"), "[ab]", Point{30, 10}},
+        // A font of 0 units per em is never measured, mirrored or not.
+        {U"ab", 0, 300, 400, 0, glyphs(10, 5, "ab", ",100;,100", mirror) + glyphs(10, 10, "ab", ",100;,100") + glyphs(10, 10, "ab"),
+         "[ab]/[ab][ab]", Point{10, 10}},
+        {U"a", 0, 300, 400, 1000, glyphs(30, 40, "", "5,100"), "", Point{30, 40}},
+    };
+    for (const auto &c : cases) {
+        context = newContext();
+        ASSERT_EQ(initOutputChunks(context.get()), 0);
+        if (!c.characters.empty())
+            addFont(c.characters, c.bearingX, c.width, c.advance, c.unitsPerEm);
+        ASSERT_EQ(parseBody(c.body), 0) << c.body;
+        EXPECT_EQ(described(), c.expected) << c.body;
+        if (c.end) { EXPECT_EQ(context->previousRunEnd, *c.end) << c.body; }
+    }
 }
 
 TEST_F(GlyphRunEmitter, RunIsCutWhereTheIndicesLeaveAWordGap) {
     addFont(U"abcde", 0, 300, 400);
     ASSERT_EQ(parseBody(glyphs(10, 10, "abcde", ";,100")), 0);
-    std::string expected("\x00\x0B\x00\x00\x00\x02\x00\x00\x00"
-                         "ab"
-                         "\x00\x0A\x00\x00\x00\x01\x00\x00\x00 "
-                         "\x00\x0C\x00\x00\x00\x03\x00\x00\x00"
-                         "cde",
-                         33);
-    EXPECT_EQ(records(), expected);
-}
-
-TEST_F(GlyphRunEmitter, MirroredTextFindsAGapAfterEveryGlyphButASpace) {
-    addFont(U"abc ", 50, 400, 500);
-    std::string mirror = "RenderTransform=\"-1,0,0,1,0,0\"";
-    ASSERT_EQ(parseBody(glyphs(10, 10, "abc", ",50;,50;,50", mirror)), 0);
-    ASSERT_EQ(parseBody(glyphs(10, 20, "a c", ",50;,50;,50", mirror)), 0);
-    EXPECT_EQ(described(), "[a][ ][b][ ][c]/[a][ ][ c]");
-}
-
-TEST_F(GlyphRunEmitter, SpaceCharactersAndNonBreakingSpaces) {
-    addFont(U"ab \u00A0", 0, 300, 400);
-    ASSERT_EQ(parseBody(glyphs(10, 10, "a b", ",100;,100")), 0);   // no test after the space
-    ASSERT_EQ(parseBody(glyphs(10, 20, "a\xC2\xA0" "b", ",100;,100")), 0);
-    EXPECT_EQ(described(), "[a][ ][ b]/[a][ ][\xC2\xA0][ ][b]");
+    EXPECT_EQ(records(), std::string("\x00\x0B\x00\x00\x00\x02\x00\x00\x00" "ab"
+                                     "\x00\x0A\x00\x00\x00\x01\x00\x00\x00 "
+                                     "\x00\x0C\x00\x00\x00\x03\x00\x00\x00" "cde", 33));
 }
 
 TEST_F(GlyphRunEmitter, BetweenRunsOnOneBaseline) {
@@ -65,21 +79,6 @@ TEST_F(GlyphRunEmitter, BetweenRunsOnOneBaseline) {
     // Each "a" also follows the "b" before it on the same baseline: only the
     // last one, 5.5 right of the ink of a "b" at 90, is a word away.
     EXPECT_EQ(described(), "[a][ ][b][a][b][a][b][ ][a]/[b]");
-}
-
-TEST_F(GlyphRunEmitter, LinesAtTheLeftEdgeOfThePageStillBreak) {
-    // Every origin has x 0, as some printer drivers write them: no run ever
-    // starts previousOrigin, yet each baseline is a line of its own.
-    addFont(U"ab", 0, 300, 400);
-    ASSERT_EQ(parseBody(glyphs(0, 0, "a") + glyphs(0, 20, "b") + glyphs(0, 20, "a") + glyphs(0, 40, "b")), 0);
-    EXPECT_EQ(context->previousOrigin, nullptr);
-    EXPECT_EQ(described(), "[a]/[b][a]/[b]");
-}
-
-TEST_F(GlyphRunEmitter, RunEndingAtTheOriginCountsAsNoPredecessor) {
-    addFont(U"ab", 0, 500, 500);
-    ASSERT_EQ(parseBody(glyphs(-5, 0, "a") + glyphs(3, 0, "b")), 0);
-    EXPECT_EQ(described(), "[a][b]");
 }
 
 TEST_F(GlyphRunEmitter, ClusterCountsDecideWhichCharactersTakeAnEntry) {
@@ -99,37 +98,11 @@ TEST_F(GlyphRunEmitter, ClusterCountsDecideWhichCharactersTakeAnEntry) {
     EXPECT_DOUBLE_EQ(advanceEnd("\xF0\x9F\x98\x80" "b", ""), 0 + 4);
 }
 
-TEST_F(GlyphRunEmitter, EmptyTextWithIndicesWritesNothingAndEndsAtItsOrigin) {
-    addFont(U"a", 0, 300, 400);
-    ASSERT_EQ(parseBody(glyphs(30, 40, "", "5,100")), 0);
-    EXPECT_EQ(described(), "");
-    EXPECT_EQ(context->previousRunEnd, (Point{30, 40}));
-    EXPECT_EQ(context->previousRunAdvanceEnd, (Point{30, 40}));
-}
-
-TEST_F(GlyphRunEmitter, UnloadableFontKeepsTheTextWholeAndMovesByIndicesOnly) {
-    ASSERT_EQ(parseBody(glyphs(10, 10, "ab", ",100;,100")), 0);
-    EXPECT_EQ(context->unitsPerEm, 2048.0);
-    EXPECT_EQ(described(), "[ab]");
-    EXPECT_EQ(context->previousRunEnd, (Point{30, 10}));
-}
-
-TEST_F(GlyphRunEmitter, FontOfZeroUnitsPerEmIsNeverMeasured) {
-    addFont(U"ab", 0, 300, 400, 0);
-    ASSERT_EQ(parseBody(glyphs(10, 10, "ab", ",100;,100") + glyphs(10, 10, "ab")), 0);
-    EXPECT_EQ(described(), "[ab][ab]");
-    EXPECT_EQ(context->previousRunEnd, (Point{10, 10}));
-}
-
-TEST_F(GlyphRunEmitter, NaNOriginsBreakLinesAndNeverMakeSpaces) {
-    addFont(U"ab", 0, 300, 400);
-    ASSERT_EQ(parseBody(glyphs(10, 10, "a") + glyphs(10, NAN, "b") + glyphs(10, NAN, "a")), 0);
-    EXPECT_EQ(described(), "[a]/[b]/[a]");
-}
-
 TEST(WordGap, Thresholds) {
     Point ink{0, 0}, advance{0.5, 0};
-    EXPECT_TRUE(isSpaceGap(ink, advance, {5.0, 0}, 10));          // exactly half an em
+    // Half an em is a word gap even where natural spacing (4 here) would not make one.
+    EXPECT_TRUE(isSpaceGap(ink, {4.0, 0}, {5.0, 0}, 10));
+    EXPECT_FALSE(isSpaceGap(ink, {4.0, 0}, {5.0 - 1e-9, 0}, 10));
     EXPECT_FALSE(isSpaceGap(ink, advance, {10 / 4.7 - 1e-9, 0}, 10));
     EXPECT_TRUE(isSpaceGap(ink, advance, {10 / 4.7, 0}, 10));
     EXPECT_FALSE(isSpaceGap(ink, {2.0, 0}, {3.0, 0}, 10));        // 3.0 = 1.5 x 2.0
@@ -141,23 +114,28 @@ TEST(WordGap, Thresholds) {
 }
 
 TEST(Utf8, LengthFromTheFirstByteAlone) {
-    EXPECT_EQ(utf8CharLength(0x00), 1u);
-    EXPECT_EQ(utf8CharLength(0x7F), 1u);
-    EXPECT_EQ(utf8CharLength(0x80), 2u);
-    EXPECT_EQ(utf8CharLength(0x9F), 2u);
-    EXPECT_EQ(utf8CharLength(0xA0), 3u);
-    EXPECT_EQ(utf8CharLength(0xB7), 4u);
-    EXPECT_EQ(utf8CharLength(0xDF), 2u);
-    EXPECT_EQ(utf8CharLength(0xEF), 3u);
-    EXPECT_EQ(utf8CharLength(0xF7), 4u);
-    for (unsigned byte : {0xB8u, 0xBFu, 0xF8u, 0xFFu}) {
+    for (auto [byte, length] : {std::pair{0x00, 1}, {0x7F, 1}, {0x80, 2}, {0x9F, 2}, {0xA0, 3}, {0xB7, 4}, {0xDF, 2},
+                                {0xEF, 3}, {0xF7, 4}, {0xB8, 0}, {0xBF, 0}, {0xF8, 0}, {0xFF, 0}}) {
         try {
-            utf8CharLength(static_cast<unsigned char>(byte));
-            ADD_FAILURE() << byte;
+            EXPECT_EQ(utf8CharLength(static_cast<unsigned char>(byte)), static_cast<size_t>(length)) << byte;
         } catch (const std::runtime_error &e) {
+            EXPECT_EQ(length, 0) << byte;
             EXPECT_STREQ(e.what(), "Invalid UTF-8 character detected");
         }
     }
+}
+
+TEST_F(GlyphRunEmitter, RecordsAreByteExact) {
+    std::string longest(1023, 'a');
+    longest[1022] = 'Z';
+    ASSERT_EQ(writeTextRecord(context.get(), "\xC3\xA9", 2), 0);
+    ASSERT_EQ(writeLineBreakRecord(context.get()), 0);
+    ASSERT_EQ(writeSpaceRecord(context.get()), 0);
+    ASSERT_EQ(writeTextRecord(context.get(), longest.data(), longest.size()), 0);
+    EXPECT_EQ(records(), std::string("\x00\x0B\x00\x00\x00\x02\x00\x00\x00\xC3\xA9"   // é
+                                     "\x0E\x05\x00\x00\x00"                         // line break
+                                     "\x00\x0A\x00\x00\x00\x01\x00\x00\x00\x20"     // space
+                                     "\x00\x08\x04\x00\x00\xFF\x03\x00\x00", 35) + longest);
 }
 
 } // namespace
