@@ -63,35 +63,23 @@ TEST(NumberReading, StrtodRulesWhateverTheLocale) {
 }
 
 TEST(IndicesReading, Grammar) {
-    auto entries = readIndices("(2:1)36,50;;43");
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].clusterCharCount, 2);
-    EXPECT_EQ(entries[0].clusterGlyphCount, 1);
-    EXPECT_EQ(entries[0].glyphIndex, 36);
-    EXPECT_EQ(entries[0].advance, 50.0);
-    EXPECT_EQ(entries[1].clusterCharCount, 1);
-    EXPECT_EQ(entries[1].glyphIndex, 0);
-    EXPECT_EQ(entries[2].glyphIndex, 43);
-
-    EXPECT_EQ(readIndices("").size(), 1u);
-    EXPECT_EQ(readIndices("1;").size(), 2u);
-    auto advanceOnly = readIndices(",120")[0];
-    EXPECT_EQ(advanceOnly.glyphIndex, 0);
-    EXPECT_EQ(advanceOnly.advance, 120.0);
-    auto sparse = readIndices("5,,,3,99")[0];
-    EXPECT_EQ(sparse.glyphIndex, 5);
-    EXPECT_EQ(sparse.uOffset, 0.0);
-    EXPECT_EQ(sparse.vOffset, 3.0);
-    auto cluster = readIndices("(3)")[0];
-    EXPECT_EQ(cluster.clusterCharCount, 3);
-    EXPECT_EQ(cluster.clusterGlyphCount, 1);
-    auto unclosed = readIndices("(4,7")[0];   // no ")": no cluster, the text is fields
-    EXPECT_EQ(unclosed.clusterCharCount, 1);
-    EXPECT_EQ(unclosed.glyphIndex, 0);
-    EXPECT_EQ(unclosed.advance, 7.0);
-    EXPECT_EQ(readIndices(" (2)7")[0].clusterCharCount, 1);
-    EXPECT_EQ(readIndices("7a,x")[0].glyphIndex, 7);
-    EXPECT_EQ(readIndices("99999999999")[0].glyphIndex, INT32_MAX);
+    auto entries = [](const std::string &value) {
+        std::ostringstream out;
+        for (const GlyphIndexEntry &e : readIndices(value))
+            out << "(" << e.clusterCharCount << ":" << e.clusterGlyphCount << ")" << e.glyphIndex << "," << e.advance << ","
+                << e.uOffset << "," << e.vOffset << ";";
+        return out.str();
+    };
+    EXPECT_EQ(entries("(2:1)36,50;;43"), "(2:1)36,50,0,0;(1:1)0,0,0,0;(1:1)43,0,0,0;");
+    EXPECT_EQ(entries(""), "(1:1)0,0,0,0;");
+    EXPECT_EQ(entries("1;"), "(1:1)1,0,0,0;(1:1)0,0,0,0;");
+    EXPECT_EQ(entries(",120"), "(1:1)0,120,0,0;");
+    EXPECT_EQ(entries("5,,,3,99"), "(1:1)5,0,0,3;");
+    EXPECT_EQ(entries("(3)"), "(3:1)0,0,0,0;");
+    EXPECT_EQ(entries("(4,7"), "(1:1)0,7,0,0;");   // no ")": no cluster, the text is fields
+    EXPECT_EQ(entries(" (2)7"), "(1:1)0,0,0,0;");
+    EXPECT_EQ(entries("7a,x"), "(1:1)7,0,0,0;");
+    EXPECT_EQ(entries("99999999999"), "(1:1)2147483647,0,0,0;");
 }
 
 TEST(MatrixReading, SixFieldsOrAnError) {
@@ -117,15 +105,13 @@ TEST_F(GlyphsChecks, CompletenessChecksInOrder) {
     auto failure = [&](const std::string &attributes) -> std::string {
         context->run.reset();
         context->pushCounts.assign(1, 0);
-        std::vector<std::string> storage;
+        std::vector<std::string> tokens;   // names and values, "-" for an empty one
         std::istringstream in(attributes);
-        for (std::string name, value; in >> name >> value;) {
-            storage.push_back(name);
-            storage.push_back(value == "-" ? "" : value);
-        }
+        for (std::string token; in >> token;)
+            tokens.push_back(token == "-" ? "" : token);
         std::vector<const XML_Char *> list;
-        for (const std::string &s : storage)
-            list.push_back(s.c_str());
+        for (const std::string &token : tokens)
+            list.push_back(token.c_str());
         list.push_back(nullptr);
         try {
             readGlyphsAttributes(context.get(), list.data());

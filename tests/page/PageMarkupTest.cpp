@@ -9,21 +9,23 @@ std::string canvas(const std::string &transform, const std::string &body) {
     return "<Canvas RenderTransform=\"" + transform + "\">" + body + "</Canvas>";
 }
 
-TEST_F(PageMarkup, NestedCanvasTransformsApplyInnermostFirst) {
-    // Canvas B scales by 2, Canvas A inside it moves by (100, 0).
-    ASSERT_EQ(parseBody(canvas("2,0,0,2,0,0", canvas("1,0,0,1,100,0", glyphs(10, 20, "A")))), 0);
-    EXPECT_EQ(context->run.origin, (Point{220, 40}));
-    EXPECT_TRUE(context->transforms.empty());
-    EXPECT_TRUE(context->pushCounts.empty());
-}
-
-TEST_F(PageMarkup, GlyphsAttributeAndPropertyElementBothApplyAndArePopped) {
-    std::string body = "<Glyphs FontUri=\"/F\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"20\" "
-                       "UnicodeString=\"A\" RenderTransform=\"1,0,0,1,5,0\"><Glyphs.RenderTransform>"
-                       "<MatrixTransform Matrix=\"2,0,0,2,0,0\"/></Glyphs.RenderTransform></Glyphs>";
-    ASSERT_EQ(parseBody(body), 0);
-    EXPECT_EQ(context->run.origin, (Point{25, 40}));   // (10,20) doubled, then moved
-    EXPECT_TRUE(context->transforms.empty());
+TEST_F(PageMarkup, TransformsMapTheOriginAndArePopped) {
+    const std::pair<std::string, Point> cases[] = {
+        // Canvas B scales by 2, Canvas A inside it moves by (100, 0): innermost first.
+        {canvas("2,0,0,2,0,0", canvas("1,0,0,1,100,0", glyphs(10, 20, "A"))), {220, 40}},
+        // On one Glyphs, the attribute and the property element both apply: doubled, then moved.
+        {"<Glyphs FontUri=\"/F\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"20\" UnicodeString=\"A\" "
+         "RenderTransform=\"1,0,0,1,5,0\"><Glyphs.RenderTransform><MatrixTransform Matrix=\"2,0,0,2,0,0\"/>"
+         "</Glyphs.RenderTransform></Glyphs>", {25, 40}},
+        // A MatrixTransform outside any element is ignored.
+        {"<FixedPage.Resources><ResourceDictionary><MatrixTransform Matrix=\"9,0,0,9,9,9\"/><MatrixTransform/>"
+         "</ResourceDictionary></FixedPage.Resources>" + glyphs(3, 4, "x"), {3, 4}},
+    };
+    for (const auto &[body, origin] : cases) {
+        ASSERT_EQ(parseBody(body), 0) << body;
+        EXPECT_EQ(context->run.origin, origin) << body;
+        EXPECT_TRUE(context->transforms.empty() && context->pushCounts.empty()) << body;
+    }
 }
 
 TEST_F(PageMarkup, MatrixTransformActsInsideItsCanvasOnly) {
@@ -55,14 +57,6 @@ TEST_F(PageMarkup, TransformsPastTheDepthLimitAreReadButNotApplied) {
     EXPECT_TRUE(context->pushCounts.empty());
     // Past the limit a malformed matrix still ends the page.
     EXPECT_EQ(parseBody(open + "<Canvas RenderTransform=\"1,0\"/>" + close), 6);
-}
-
-TEST_F(PageMarkup, MatrixTransformOutsideAnyElementIsIgnored) {
-    std::string body = "<FixedPage.Resources><ResourceDictionary><MatrixTransform Matrix=\"9,0,0,9,9,9\"/>"
-                       "<MatrixTransform/></ResourceDictionary></FixedPage.Resources>" +
-                       glyphs(3, 4, "x");
-    ASSERT_EQ(parseBody(body), 0);
-    EXPECT_EQ(context->run.origin, (Point{3, 4}));
 }
 
 TEST_F(PageMarkup, OpenXpsPagesReadAlikeAndOtherRootsYieldNothing) {
