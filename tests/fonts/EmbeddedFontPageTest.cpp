@@ -10,63 +10,38 @@ namespace {
 
 using EmbeddedFonts = FontTest;
 
-// Whole documents through the real container companion: the fonts come out
+// A whole document through the real container companion: the fonts come out
 // of the zip, and the word gaps come from their metrics.
 TEST_F(EmbeddedFonts, IndicesLeavingAWordGapCutTheRunWithASpace) {
-    std::string font = dejaVu();
-    std::string obfuscatedUri = std::string("/Resources/") + kGuid + ".odttf";
-    // 'b' is 5.8 wide in ink at em 10; an advance of a whole em leaves a word gap.
-    std::string body = glyphs(10, 10, "abcd", ";,100") + glyphs(10, 30, "abcd", ";,60") +
-                       "<Glyphs FontUri=\"" + obfuscatedUri +
-                       "\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"50\" UnicodeString=\"efgh\" "
-                       "Indices=\";,100\"/>" +
-                       "<Glyphs FontUri=\"/Resources/None.ttf\" FontRenderingEmSize=\"10\" OriginX=\"10\" "
-                       "OriginY=\"70\" UnicodeString=\"ijkl\" Indices=\";,100\"/>";
-    PackageBuilder package = PackageBuilder::document({markup::page(body)});
-    package.add("Resources/F.ttf", font).add(obfuscatedUri.substr(1), obfuscated(font));
-    TempFile file(package.bytes());
-    IOObj *input = host.openInput(file.path());
-    ASSERT_EQ(xpsInitDoc(context.get(), nullptr, nullptr, input), 0u);
-    input->release(input);
-
-    std::string records;
-    char buffer[5031];
-    uint32_t count = 0, completion = 0;
-    do {
-        ASSERT_EQ(xpsFillBuffer(context.get(), buffer, &count, &completion), 0u);
-        records.append(buffer, count);
-    } while (completion != 100);
-    std::string text;
-    ASSERT_TRUE(host::appendPlainText(records, text));
-    // An unloadable font costs only the geometry: its run stays whole.
-    EXPECT_EQ(text, "ab cd\nabcd\nef gh\nijkl");
-}
-
-// A FontUri relative to its page names no part as written; resolved against
-// the page's own name it does.
-TEST_F(EmbeddedFonts, FontNamedRelativeToItsPageIsFound) {
-    auto run = [](const std::string &uri, double y) {
-        return "<Glyphs FontUri=\"" + uri + "\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"" +
-               std::to_string(y) + "\" UnicodeString=\"abcd\" Indices=\";,100\"/>";
+    auto run = [](const std::string &uri, double y, const std::string &text, const std::string &indices = ";,100") {
+        return "<Glyphs FontUri=\"" + uri + "\" FontRenderingEmSize=\"10\" OriginX=\"10\" OriginY=\"" + std::to_string(y) +
+               "\" UnicodeString=\"" + text + "\" Indices=\"" + indices + "\"/>";
     };
-    std::string body = run("../Fonts/F.ttf", 10) + run("./../../../../Documents/1/Fonts/F.ttf", 20) +
-                       run("../Missing.ttf", 30);
+    // 'b' is 5.8 wide in ink at em 10; an advance of a whole em leaves a word gap.
+    const std::string obfuscatedUri = std::string("/Resources/") + kGuid + ".odttf";
+    std::string body = run(kTestFont, 10, "abcd") + run(kTestFont, 30, "abcd", ";,60") + run(obfuscatedUri, 50, "efgh") +
+                       run("/Resources/None.ttf", 70, "ijkl") +
+                       // Relative to the page's own name.
+                       run("../Fonts/F.ttf", 90, "abcd") + run("./../../../../Documents/1/Fonts/F.ttf", 110, "abcd") +
+                       run("../Missing.ttf", 130, "abcd");
     PackageBuilder package = PackageBuilder::document({markup::page(body)});
+    package.add("Resources/F.ttf", dejaVu()).add(obfuscatedUri.substr(1), obfuscated(dejaVu()));
     package.add("Documents/1/Fonts/F.ttf", dejaVu());
     TempFile file(package.bytes());
     IOObj *input = host.openInput(file.path());
     ASSERT_EQ(xpsInitDoc(context.get(), nullptr, nullptr, input), 0u);
     input->release(input);
-    std::string records;
+
+    std::string records, text;
     char buffer[5031];
     uint32_t count = 0, completion = 0;
     do {
         ASSERT_EQ(xpsFillBuffer(context.get(), buffer, &count, &completion), 0u);
         records.append(buffer, count);
     } while (completion != 100);
-    std::string text;
     ASSERT_TRUE(host::appendPlainText(records, text));
-    EXPECT_EQ(text, "ab cd\nab cd\nabcd");
+    // An unloadable font costs only the geometry: its run stays whole.
+    EXPECT_EQ(text, "ab cd\nabcd\nef gh\nijkl\nab cd\nab cd\nabcd");
     EXPECT_THROW(context->fonts->unitsPerEm("../Missing.ttf"), FontError);
 }
 
