@@ -15,16 +15,12 @@ namespace fs = std::filesystem;
 
 const std::string kSample = std::string(FIXRD_SOURCE_DIR) + "/samples/sample.xps";
 
-CommandResult run(const std::string &program, const std::vector<std::string> &arguments) {
-    return runCommand(program, arguments);
-}
-
 // A command line through the shell, for pkg-config's output.
 CommandResult shell(const std::string &line) { return runCommand("/bin/sh", {"-c", line}); }
 
 TEST(Install, TreeIsCompleteMovableAndBuildsTheExample) {
     TempFolder tmp;
-    CommandResult install = run(FIXRD_CMAKE_COMMAND, {"--install", FIXRD_BUILD_ROOT, "--prefix", tmp / "staged"});
+    CommandResult install = runCommand(FIXRD_CMAKE_COMMAND, {"--install", FIXRD_BUILD_ROOT, "--prefix", tmp / "staged"});
     ASSERT_EQ(install.exitStatus, 0) << install.err;
     // Moved after installing: nothing in the tree may name where it was put.
     fs::rename(tmp / "staged", tmp / "prefix");
@@ -36,23 +32,23 @@ TEST(Install, TreeIsCompleteMovableAndBuildsTheExample) {
           libdir + "/cmake/fixrd/fixrdConfig.cmake", prefix + "/share/man/man1/xpstext.1"})
         EXPECT_TRUE(fs::is_regular_file(file)) << file;
 
-    CommandResult built = run(builtProgram("xpstext"), {kSample});
+    CommandResult built = runCommand(builtProgram("xpstext"), {kSample});
     ASSERT_EQ(built.exitStatus, 0);
-    CommandResult installed = run(prefix + "/bin/xpstext", {kSample});
+    CommandResult installed = runCommand(prefix + "/bin/xpstext", {kSample});
     EXPECT_EQ(installed.exitStatus, 0) << installed.err;
     EXPECT_EQ(installed.out, built.out);
 
     const std::string example = std::string(FIXRD_SOURCE_DIR) + "/examples";
-    CommandResult configure = run(FIXRD_CMAKE_COMMAND,
-                                  {"-S", example, "-B", tmp / "example", "-DCMAKE_PREFIX_PATH=" + prefix,
-                                   "-DCMAKE_CXX_COMPILER=" FIXRD_CXX_COMPILER, "-DCMAKE_CXX_FLAGS=" FIXRD_EXAMPLE_FLAGS});
+    CommandResult configure = runCommand(FIXRD_CMAKE_COMMAND,
+                                         {"-S", example, "-B", tmp / "example", "-DCMAKE_PREFIX_PATH=" + prefix,
+                                          "-DCMAKE_CXX_COMPILER=" FIXRD_CXX_COMPILER, "-DCMAKE_CXX_FLAGS=" FIXRD_EXAMPLE_FLAGS});
     ASSERT_EQ(configure.exitStatus, 0) << configure.out << configure.err;
-    CommandResult build = run(FIXRD_CMAKE_COMMAND, {"--build", tmp / "example"});
+    CommandResult build = runCommand(FIXRD_CMAKE_COMMAND, {"--build", tmp / "example"});
     ASSERT_EQ(build.exitStatus, 0) << build.out << build.err;
-    CommandResult viaCMake = run(tmp / "example/extract-text", {kSample});
+    CommandResult viaCMake = runCommand(tmp / "example/extract-text", {kSample});
     EXPECT_EQ(viaCMake.exitStatus, 0) << viaCMake.err;
     EXPECT_EQ(viaCMake.out, built.out);
-    CommandResult missing = run(tmp / "example/extract-text", {tmp / "none.xps"});
+    CommandResult missing = runCommand(tmp / "example/extract-text", {tmp / "none.xps"});
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_NE(missing.err.find("none.xps: cannot be opened: No such file or directory (status 12)"), std::string::npos);
 
@@ -62,7 +58,7 @@ TEST(Install, TreeIsCompleteMovableAndBuildsTheExample) {
                                    "/extract-text.cpp' -o '" + tmp / "by-pkg-config" + "' $(" + pkgConfig +
                                    "--cflags --libs fixrd) -Wl,-rpath,'" + libdir + "'");
     ASSERT_EQ(compiled.exitStatus, 0) << compiled.err;
-    CommandResult viaPkgConfig = run(tmp / "by-pkg-config", {kSample});
+    CommandResult viaPkgConfig = runCommand(tmp / "by-pkg-config", {kSample});
     EXPECT_EQ(viaPkgConfig.out, built.out);
     writeFile(tmp / "host.c", "#include \"frame/HostInterfaces.h\"\nint main(void) { return sizeof(IOObj) == 0; }\n");
     CommandResult c = shell(FIXRD_C_COMPILER " -std=c99 -fsyntax-only '" + tmp / "host.c" + "' $(" + pkgConfig +

@@ -16,10 +16,11 @@
 namespace xpstext {
 namespace {
 
-InputItem item(const std::string &path, const std::string &relative) {
+InputItem item(const std::string &path, const std::string &relative, uint32_t problem = 0) {
     InputItem item;
     item.path = path;
     item.relative = relative;
+    item.problem = problem;
     return item;
 }
 
@@ -31,18 +32,14 @@ TEST(XpstextParts, OutputNamesStayInsideTheFolderAndNeverMeet) {
 
     std::vector<InputItem> items = {item("in/a.xps", "a.xps"), item("in/a.oxps", "a.oxps"),
                                     item("/abs/b.XPS", "/abs/b.XPS"), item("other/a.xps", "a.xps"),
-                                    item("..", "..")};
-    items.push_back(item("bad.xps", "bad.xps"));
-    items.back().problem = kNotAFile;
+                                    item("..", ".."), item("bad.xps", "bad.xps", kNotAFile)};
     assignOutputs(items, "out/", ".txt");
-    EXPECT_EQ(items[0].output, "out/a.xps.txt");
-    EXPECT_EQ(items[1].output, "out/a.oxps.txt");
-    EXPECT_EQ(items[2].output, "out/abs/b.XPS.txt");
-    EXPECT_EQ(items[3].output, "");
+    std::vector<std::string> outputs;   // a failed item gets no file
+    for (const InputItem &i : items)
+        outputs.push_back(i.output);
+    EXPECT_EQ(outputs, (std::vector<std::string>{"out/a.xps.txt", "out/a.oxps.txt", "out/abs/b.XPS.txt", "", "out/unnamed.txt", ""}));
     EXPECT_EQ(items[3].problem, kOutputFailed);
     EXPECT_EQ(items[3].message, "its output out/a.xps.txt is already the output of in/a.xps");
-    EXPECT_EQ(items[4].output, "out/unnamed.txt");
-    EXPECT_EQ(items[5].output, "");   // a failed item gets no file
     std::vector<InputItem> atRoot = {item("x.xps", "x.xps")};
     assignOutputs(atRoot, "/", ".rec");
     EXPECT_EQ(atRoot[0].output, "/x.xps.rec");
