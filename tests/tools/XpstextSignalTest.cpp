@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -32,7 +33,8 @@ bool holdsAFile(const std::string &folder) {
     return false;
 }
 
-template <class Condition> bool waitFor(Condition condition, int seconds = 60) {
+// Sanitizer builds read a long document some thirty times slower.
+template <class Condition> bool waitFor(Condition condition, int seconds = 300) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline)
@@ -42,26 +44,32 @@ template <class Condition> bool waitFor(Condition condition, int seconds = 60) {
     return true;
 }
 
-// The signal the child died of within `seconds`; -1 when it did not die of one.
-int signalOfDeath(pid_t child, int seconds = 20) {
-    int status = 0;
-    if (!waitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, seconds)) {
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-        return -1;
-    }
-    return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
-}
-
 class XpstextSignals : public ::testing::Test {
 protected:
     TempFolder in, scratch;
     std::string document = in / "long.xps";
+    std::vector<pid_t> children;
 
-    void SetUp() override {
-        // Long enough to be caught in the middle: some ten megabytes of text.
-        std::vector<std::vector<std::string>> pages(1500, std::vector<std::string>(60, std::string(110, 'z')));
-        writeFile(document, documentWithLines(pages, true));
+    // Pages of sixty lines of 110 characters.
+    void writeDocument(size_t pages) {
+        writeFile(document, documentWithLines(std::vector<std::vector<std::string>>(
+                                                  pages, std::vector<std::string>(60, std::string(110, 'z'))),
+                                              true));
+    }
+    void TearDown() override {
+        // None may outlive the folders it reads and writes.
+        for (pid_t child : children) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+    }
+    // The signal `child` died of within 20 s; -1 when it did not die of one.
+    int signalOfDeath(pid_t child) {
+        int status = 0;
+        if (!waitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, 20))
+            return -1;
+        children.erase(std::find(children.begin(), children.end(), child));
+        return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
     }
     pid_t start(int out) {
         pid_t child = fork();
@@ -72,11 +80,13 @@ protected:
             execl(program.c_str(), "xpstext", document.c_str(), static_cast<char *>(nullptr));
             _exit(127);
         }
+        children.push_back(child);
         return child;
     }
 };
 
 TEST_F(XpstextSignals, MidDocumentTheHostsFilesGoAndTheCommandDiesOfTheSignal) {
+    writeDocument(1500);   // some ten megabytes of text: long enough to be caught in the middle
     int null = open("/dev/null", O_WRONLY);
     for (int signal : {SIGINT, SIGTERM}) {
         pid_t child = start(null);
@@ -89,6 +99,7 @@ TEST_F(XpstextSignals, MidDocumentTheHostsFilesGoAndTheCommandDiesOfTheSignal) {
 }
 
 TEST_F(XpstextSignals, BlockedOnAReaderThatDoesNotReadItStillDies) {
+    writeDocument(30);   // three times what a pipe holds
     int pipes[2];
     ASSERT_EQ(pipe(pipes), 0);
     pid_t child = start(pipes[1]);
