@@ -72,11 +72,11 @@ long statusKiB(const char *field) {
 
 } // namespace
 
-bool measuresMemory() {
+bool sanitized() {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return false;
-#else
     return true;
+#else
+    return false;
 #endif
 }
 

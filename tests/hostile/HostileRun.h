@@ -32,8 +32,9 @@ struct Cost {
 // Extracts `path` in a child with `seconds` to live.
 Cost extractInChild(const std::string &path, unsigned seconds);
 
-// Peak memory bounds hold only without a sanitizer: its shadow memory and
-// quarantine dwarf what the reader takes.
-bool measuresMemory();
+// Built with a sanitizer: its shadow memory and quarantine dwarf what the
+// reader takes, so memory bounds do not apply, and everything runs some
+// thirty times slower, so the largest documents are made smaller.
+bool sanitized();
 
 } // namespace fixrd::test
