@@ -10,13 +10,13 @@
 #include "page/MatrixReading.h"
 #include "support/except/ReaderErrors.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -127,17 +127,6 @@ Session &session() {
     return shared;
 }
 
-bool folderIsEmpty(const std::string &path) {
-    DIR *dir = opendir(path.c_str());
-    if (dir == nullptr)
-        return false;
-    bool empty = true;
-    for (dirent *entry; empty && (entry = readdir(dir)) != nullptr;)
-        empty = std::string(entry->d_name) == "." || std::string(entry->d_name) == "..";
-    closedir(dir);
-    return empty;
-}
-
 // Extracts the package file made of `pieces` as a program that embeds the
 // reader would, then checks what must hold after every document, whatever
 // it held.
@@ -170,7 +159,8 @@ std::string extract(std::initializer_list<std::string_view> pieces) {
         else if (result.status != 0 && (!result.records.empty() || result.message.empty()))
             problem = "failure " + std::to_string(result.status) + " handed out records or no message";
     }
-    if (problem.empty() && !folderIsEmpty(s.temporaries))
+    std::error_code error;
+    if (problem.empty() && !std::filesystem::is_empty(s.temporaries, error))
         problem = "the host's temporary folder outlived it";
     return problem;
 }

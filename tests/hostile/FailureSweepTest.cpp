@@ -8,23 +8,12 @@
 #include "Extractor.h"
 #include "RecordStream.h"
 
-#include <dirent.h>
-
+#include <filesystem>
 #include <map>
 #include <set>
 
 namespace fixrd::test {
 namespace {
-
-bool isEmptyFolder(const std::string &path) {
-    DIR *dir = opendir(path.c_str());
-    int entries = 0;
-    for (dirent *entry; dir != nullptr && (entry = readdir(dir)) != nullptr;)
-        entries += std::string(entry->d_name) != "." && std::string(entry->d_name) != "..";
-    if (dir != nullptr)
-        closedir(dir);
-    return dir != nullptr && entries == 0;
-}
 
 class FailureSweep : public ::testing::Test {
 protected:
@@ -32,6 +21,7 @@ protected:
     const std::string sample = std::string(FIXRD_SOURCE_DIR) + "/samples/sample.xps";
     TempFile scratch{"", ""};
     std::string folder;
+    std::string tmpdir;   // as it was
     std::map<uint32_t, int> statuses;
 
     void SetUp() override {
@@ -40,8 +30,16 @@ protected:
         ASSERT_TRUE(module) << error;
         // The hosts' private folders go below one of ours, which must be empty after each document.
         folder = scratch.path().substr(0, scratch.path().rfind('/'));
+        const char *before = std::getenv("TMPDIR");
+        tmpdir = before != nullptr ? before : "";
         setenv("TMPDIR", folder.c_str(), 1);
         ::unlink(scratch.path().c_str());
+    }
+    void TearDown() override {
+        if (tmpdir.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", tmpdir.c_str(), 1);
     }
 
     // Reads the sample with `refuse` applied to a fresh host; what it cost.
@@ -60,7 +58,7 @@ protected:
             if (diskPeak != nullptr)
                 *diskPeak = host.files().peakTemporaryBytes();
         }
-        EXPECT_TRUE(isEmptyFolder(folder)) << "a host left its temporary folder behind";
+        EXPECT_TRUE(std::filesystem::is_empty(folder)) << "a host left its temporary folder behind";
         std::string text;
         if (result.status == 0)
             EXPECT_TRUE(host::appendPlainText(result.records, text));
@@ -86,8 +84,9 @@ TEST_F(FailureSweep, EveryRefusalLeavesNothingBehind) {
         SCOPED_TRACE("temporary files limited to " + std::to_string(budget) + " bytes");
         Extraction result = readRefusing([budget](host::ReferenceHost &host) { host.files().setTemporaryBudget(budget); });
         // Without room for the font the text still comes, only its word gaps may not.
-        if (result.status == 0 && budget < diskPeak)
+        if (result.status == 0 && budget < diskPeak) {
             EXPECT_NE(result.records, whole.records);
+        }
     }
     readRefusing([](host::ReferenceHost &host) { host.files().refuseTemporaryFiles(true); });
 
