@@ -47,10 +47,19 @@ ScratchFolder::ScratchFolder() {
 
 ScratchFolder::~ScratchFolder() { removeAll(); }
 
+// A worker may still be releasing its own files while this runs, and
+// remove_all gives up at the first entry that vanished under it: try again
+// until the folder is gone.  Nothing new can appear once it is, as the hosts
+// only ever create inside it.
 void ScratchFolder::removeAll() {
-    std::error_code ignored;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, ignored);
+    if (path_.empty())
+        return;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path_, error)))
+            return;
+    }
 }
 
 void dieOf(int signal) {

@@ -139,6 +139,9 @@ int main(int argc, char **argv) {
         return xpstext::readDocument(items[index], extractor, rendering, writer.get());
     };
     auto deliver = [&](size_t index, xpstext::Outcome &outcome) {
+        // A document the signal cut short is not reported as a failure.
+        if (int signal = xpstext::pendingSignal())
+            dieOf(signal);
         const xpstext::InputItem &item = items[index];
         ++done;
         if (outcome.status != 0) {
