@@ -1,4 +1,3 @@
-#include "support/except/ReaderErrors.h"
 #include "support/except/VantrelError.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +17,6 @@ TEST(ErrorClasses, VantrelErrorsCarryCodeAndExactText) {
     EXPECT_EQ(copy.code(), 15);
     EXPECT_STREQ(copy.what(), "Vantrel error 15");
     static_assert(!std::is_base_of_v<std::runtime_error, vt::except::vantrel_error>);
-}
-
-TEST(ErrorClasses, ReaderErrorsAreRuntimeErrorsWithTheirText) {
-    auto caught = [](auto error) -> std::string {
-        try {
-            throw error;
-        } catch (const std::runtime_error &e) {
-            return e.what();
-        }
-    };
-    EXPECT_EQ(caught(FontError("Did not deobfuscate font file")), "Did not deobfuscate font file");
-    EXPECT_EQ(caught(XPSConformanceError("No expected namespace")), "No expected namespace");
-    EXPECT_EQ(caught(ReadError("x")), "x");
 }
 
 } // namespace
