@@ -1,6 +1,7 @@
 // xpstext stopped by SIGINT or SIGTERM in the middle of a document, or while
 // it waits on a reader that does not read: the hosts' temporary files go and
-// the command dies of the signal, so a shell sees 130 or 143.
+// the command dies of the signal, so a shell sees 130 or 143.  A batch
+// killed or terminated leaves only complete texts behind.
 #include "ToolSupport.h"
 
 #include "ScratchRemoval.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
 namespace fixrd::test {
@@ -84,13 +86,20 @@ protected:
         children.erase(std::find(children.begin(), children.end(), child));
         return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
     }
-    pid_t start(int out) {
+    // Runs xpstext with `arguments`, standard output to `out`, TMPDIR the scratch folder.
+    pid_t start(int out, std::vector<std::string> arguments = {}) {
+        if (arguments.empty())
+            arguments = {document};
+        arguments.insert(arguments.begin(), "xpstext");
         pid_t child = fork();
         if (child == 0) {
             dup2(out, 1);
             setenv("TMPDIR", scratch.path().c_str(), 1);
-            std::string program = builtProgram("xpstext");
-            execl(program.c_str(), "xpstext", document.c_str(), static_cast<char *>(nullptr));
+            std::vector<char *> argv;
+            for (std::string &argument : arguments)
+                argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            execv(builtProgram("xpstext").c_str(), argv.data());
             _exit(127);
         }
         children.push_back(child);
@@ -124,6 +133,42 @@ TEST_F(XpstextSignals, BlockedOnAReaderThatDoesNotReadItStillDies) {
     EXPECT_EQ(signalOfDeath(child), SIGTERM);
     EXPECT_EQ(listing(scratch.path()), "");
     close(pipes[0]);
+}
+
+TEST_F(XpstextSignals, KilledOrTerminatedBatchLeavesNoPartialText) {
+    // Four documents with a few megabytes of text each, so that writing them takes a while.
+    std::vector<std::vector<std::string>> pages(500);
+    for (size_t p = 0; p < pages.size(); ++p)
+        for (int line = 0; line < 60; ++line)
+            pages[p].push_back("Page " + std::to_string(p) + " line " + std::to_string(line) +
+                               std::string(100, static_cast<char>('a' + line % 26)));
+    for (const char *name : {"d1.xps", "d2.xps", "d3.xps", "d4.xps"})
+        writeFile(in / name, documentWithLines(pages, true));
+    CommandResult whole = runCommand(builtProgram("xpstext"), {in / "d1.xps"});
+    ASSERT_EQ(whole.exitStatus, 0) << whole.err;
+    ASSERT_GT(whole.out.size(), 3000000u);
+
+    const std::regex temporary(R"(\.d\d\.xps\.txt\.xpstext-tmp\.[A-Za-z0-9]{6})");
+    int null = open("/dev/null", O_WRONLY);
+    for (int signal : {SIGKILL, SIGTERM}) {
+        TempFolder out;
+        for (const auto &left : fs::directory_iterator(scratch.path()))   // what SIGKILL could not take away
+            fs::remove_all(left.path());
+        pid_t child = start(null, {"-q", "-j", "2", "-o", out.path(), in.path()});
+        std::error_code error;
+        ASSERT_TRUE(waitFor([&] { return !fs::is_empty(out.path(), error); }, 60)) << "no output within a minute";
+        kill(child, signal);
+        ASSERT_EQ(signalOfDeath(child), signal);
+        // Every .txt is whole; after SIGKILL temporaries under their marked names may stay.
+        for (const auto &[name, contents] : readTree(out.path())) {
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0)
+                EXPECT_TRUE(contents == whole.out) << name << " holds " << contents.size() << " bytes";
+            else
+                EXPECT_TRUE(signal == SIGKILL && std::regex_match(name, temporary)) << "left behind: " << name;
+        }
+        EXPECT_TRUE(signal == SIGKILL || listing(scratch.path()).empty()) << "the run's scratch folder was left behind";
+    }
+    close(null);
 }
 
 TEST(ScratchRemoval, EmptiesTheFolderFromASignalHandlerWithoutFollowingLinks) {
