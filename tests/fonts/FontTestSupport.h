@@ -27,17 +27,7 @@ inline std::string dejaVu(const std::string &name = "DejaVuSans") {
     return font;
 }
 
-// The font as a package stores it under a name that starts with guid: the
-// GUID's bytes, last one first, XORed over the first 32 bytes twice over.
-inline std::string obfuscated(std::string font, const std::string &guid = kGuid) {
-    std::string digits;
-    for (char c : guid)
-        if (c != '-')
-            digits += c;
-    for (size_t i = 0; i < 32 && i < font.size(); ++i)
-        font[i] ^= static_cast<char>(std::stoi(digits.substr(2 * (15 - i % 16), 2), nullptr, 16));
-    return font;
-}
+inline std::string obfuscated(const std::string &font) { return obfuscated(font, kGuid); }
 
 // Where the table directory entry of tag starts; npos when there is none.
 inline size_t tableEntry(const std::string &font, const char *tag) {

@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -36,21 +35,7 @@ const std::string kObfuscatedFont = std::string("Resources/Fonts/") + kGuid + ".
 const std::string kPlainFont = "Resources/Fonts/Plain.ttf";
 const std::string kPagePart = "Documents/1/Pages/1.fpage";
 
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// The font as a package stores it under a name that starts with kGuid.
-std::string obfuscated(std::string font) {
-    std::string digits;
-    for (const char *c = kGuid; *c != '\0'; ++c)
-        if (*c != '-')
-            digits += *c;
-    for (size_t i = 0; i < 32 && i < font.size(); ++i)
-        font[i] ^= static_cast<char>(std::stoi(digits.substr(2 * (15 - i % 16), 2), nullptr, 16));
-    return font;
-}
+std::string obfuscated(const std::string &font) { return test::obfuscated(font, kGuid); }
 
 // The package parts every page and font input goes with.  Zips are written
 // by hand: the page and font targets make a package per input, and
@@ -94,13 +79,7 @@ struct Session {
     RawZip withPage;   // the document parts and the font target's page
 
     Session() {
-        const char *base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/fixrd-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            error = "no private folder";
-            return;
-        }
-        folder = pattern;
+        folder = test::makePrivateFolder("fixrd-fuzz");
         temporaries = folder + "/tmp";
         ::mkdir(temporaries.c_str(), 0700);
         ::setenv("TMPDIR", temporaries.c_str(), 1);
@@ -109,7 +88,7 @@ struct Session {
             if (void *handle = dlopen((std::string(FIXRD_LIB_DIR) + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL))
                 companions.push_back(handle);
         withFont = documentEntries();
-        withFont.add(kObfuscatedFont, obfuscated(readFile(kFontFile)));
+        withFont.add(kObfuscatedFont, obfuscated(test::readFile(kFontFile)));
         withPage = documentEntries();
         withPage.add(kPagePart, fontPage());
     }

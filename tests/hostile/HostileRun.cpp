@@ -81,11 +81,10 @@ bool sanitized() {
 }
 
 Cost extractInChild(const std::string &path, unsigned seconds) {
-    const char *base = std::getenv("TMPDIR");
-    std::string scratch = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/fixrd-hostile-XXXXXX";
+    std::string scratch = makePrivateFolder("fixrd-hostile");
     Cost cost;
     int pipes[2];
-    if (::mkdtemp(scratch.data()) == nullptr || ::pipe(pipes) != 0)
+    if (::pipe(pipes) != 0)
         return cost;
     pid_t pid = fork();
     if (pid == 0) {

@@ -24,7 +24,7 @@ int32_t FakeContainer::entryInfo(void *handle, int32_t index, EntryInfo *info) {
         return entry.infoStatus;
     std::memset(info, 0, sizeof *info);
     std::strncpy(info->name, entry.name.c_str(), sizeof info->name - 1);
-    info->size = entry.declaredSize >= 0 ? entry.declaredSize : static_cast<int32_t>(entry.data.size());
+    info->size = static_cast<int32_t>(entry.data.size());
     return 0;
 }
 
@@ -39,11 +39,9 @@ int32_t FakeContainer::extractEntry(void *handle, int32_t index, IOObj *target) 
 }
 
 int32_t FakeContainer::readEntry(void *handle, int32_t index, void *buffer, int32_t size, int32_t *delivered) {
-    FakeContainer *self = of(handle);
-    ++self->readCalls;
-    if (self->readStatus != 0)
-        return self->readStatus;
-    const FakeEntry &entry = self->entries.at(static_cast<size_t>(index));
+    if (of(handle)->readStatus != 0)
+        return of(handle)->readStatus;
+    const FakeEntry &entry = of(handle)->entries.at(static_cast<size_t>(index));
     int32_t n = std::min<int32_t>(size, static_cast<int32_t>(entry.data.size()));
     std::memcpy(buffer, entry.data.data(), static_cast<size_t>(n));
     *delivered = n;

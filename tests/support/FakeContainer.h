@@ -16,8 +16,7 @@ namespace fixrd::test {
 struct FakeEntry {
     std::string name;
     std::string data;
-    int32_t infoStatus = 0;      // non-zero: entryInfo fails with it
-    int32_t declaredSize = -1;   // -1: the data's size
+    int32_t infoStatus = 0;   // non-zero: entryInfo fails with it
 };
 
 class FakeContainer {
@@ -25,7 +24,6 @@ public:
     std::vector<FakeEntry> entries;
     int infoCalls = 0;
     int extractCalls = 0;
-    int readCalls = 0;
     int32_t extractStatus = 0;   // returned by extractEntry after writing
     int32_t readStatus = 0;
 

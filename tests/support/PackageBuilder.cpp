@@ -75,32 +75,6 @@ Headers findHeaders(const std::string &bytes, const std::string &name) {
     throw std::runtime_error("no entry named " + name);
 }
 
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
-
-// A private directory that goes away with its contents' names.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        const char *base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/fixrd-test-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot make a temporary directory");
-        path_ = pattern;
-    }
-    ~ScratchDirectory() { ::rmdir(path_.c_str()); }
-    ScratchDirectory(const ScratchDirectory &) = delete;
-    ScratchDirectory &operator=(const ScratchDirectory &) = delete;
-    const std::string &path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 std::string xmlDeclaration() { return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"; }
 
 } // namespace
@@ -142,10 +116,9 @@ PackageBuilder &PackageBuilder::setCompressionMethod(const std::string &name, ui
 std::string PackageBuilder::bytes() const {
     // libzip writes data descriptors only when it cannot seek back, so a real
     // file gives plain headers that carry the CRC and sizes to be patched.
-    ScratchDirectory directory;
-    std::string path = directory.path() + "/package.zip";
+    TempFile file("", ".zip");
     int error = 0;
-    zip_t *archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t *archive = zip_open(file.path().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (archive == nullptr)
         throw std::runtime_error("zip_open failed: " + std::to_string(error));
     for (const Entry &entry : entries_) {
@@ -173,8 +146,7 @@ std::string PackageBuilder::bytes() const {
         zip_discard(archive);
         throw std::runtime_error("zip_close failed: " + reason);
     }
-    std::string zip = readFile(path);
-    ::unlink(path.c_str());
+    std::string zip = readFile(file.path());
 
     for (const Damage &damage : damage_) {
         Headers at = findHeaders(zip, damage.name);
@@ -261,21 +233,42 @@ std::string page(const std::string &body, const char *ns) {
 
 } // namespace markup
 
-TempFile::TempFile(const std::string &contents, const std::string &suffix) {
+std::string obfuscated(std::string font, const std::string &guid) {
+    std::string digits;
+    for (char c : guid)
+        if (c != '-')
+            digits += c;
+    for (size_t i = 0; i < 32 && i < font.size(); ++i)
+        font[i] ^= static_cast<char>(std::stoi(digits.substr(2 * (15 - i % 16), 2), nullptr, 16));
+    return font;
+}
+
+std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+std::string makePrivateFolder(const std::string &prefix) {
     const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/fixrd-test-XXXXXX";
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/" + prefix + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary directory");
-    path_ = pattern + "/file" + suffix;
+        throw std::runtime_error("cannot make a temporary folder");
+    return pattern;
+}
+
+TempFile::TempFile(const std::string &contents, const std::string &suffix) {
+    std::string folder = makePrivateFolder("fixrd-test");
+    path_ = folder + "/file" + suffix;
     std::ofstream out(path_, std::ios::binary | std::ios::trunc);
     out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
     if (!out.flush()) {
         ::unlink(path_.c_str());
-        ::rmdir(pattern.c_str());
+        ::rmdir(folder.c_str());
         throw std::runtime_error("cannot write " + path_);
     }
 }
-
 TempFile::~TempFile() {
     ::unlink(path_.c_str());
     size_t slash = path_.rfind('/');

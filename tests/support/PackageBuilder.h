@@ -68,6 +68,14 @@ std::string document(const std::vector<std::string> &pageSources, const char *ns
 std::string page(const std::string &body, const char *ns = kXpsNamespace);
 } // namespace markup
 
+// The font as a package stores it under a name that starts with guid: the
+// GUID's bytes, last one first, XORed over the first 32 bytes twice over.
+std::string obfuscated(std::string font, const std::string &guid);
+
+std::string readFile(const std::string &path);
+// A new folder below TMPDIR (or /tmp) that only its owner may enter.
+std::string makePrivateFolder(const std::string &prefix);
+
 // A file in a private temporary directory, deleted with the object.
 class TempFile {
 public:

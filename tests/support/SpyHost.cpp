@@ -1,7 +1,5 @@
 #include "support/SpyHost.h"
 
-#include <algorithm>
-
 namespace fixrd::test {
 
 namespace {
@@ -16,9 +14,6 @@ SpyHost::SpyHost(std::string libraryDirectory) : ReferenceHost(std::move(library
     services->openIO = openIO;
     services->openIOEx = openIOEx;
     services->deriveIO = deriveIO;
-    services->memory.alloc = memoryAlloc;
-    services->memory.free = memoryFree;
-    services->memory.realloc = memoryRealloc;
 }
 
 SpyHost::~SpyHost() { releaseWithheld(); }
@@ -66,8 +61,7 @@ void SpyHost::record(const char *name, const IOObj *io, std::string arguments, c
     calls_.push_back({name, serialOf(io), serialOf(result), std::move(arguments)});
 }
 
-std::vector<std::string> SpyHost::trace(bool withMemory) const {
-    static const char *const kMemoryCalls[] = {"alloc", "free", "realloc"};
+std::vector<std::string> SpyHost::trace() const {
     std::map<uint64_t, int> names;
     auto nameOf = [&](uint64_t serial) {
         auto [position, added] = names.try_emplace(serial, static_cast<int>(names.size()) + 1);
@@ -76,9 +70,6 @@ std::vector<std::string> SpyHost::trace(bool withMemory) const {
     };
     std::vector<std::string> lines;
     for (const SpyCall &call : calls_) {
-        bool memory = std::find(std::begin(kMemoryCalls), std::end(kMemoryCalls), call.name) != std::end(kMemoryCalls);
-        if (memory && !withMemory)
-            continue;
         bool opens = call.name.rfind("openIO", 0) == 0 || call.name == "deriveIO";
         std::string line = call.name;
         if (call.object != 0)
@@ -112,24 +103,6 @@ IOObj *SpyHost::deriveIO(HostServices *services, IOObj *source) {
     IOObj *io = spy.watch(spy.reference_.deriveIO(services, source));
     spy.record("deriveIO", source, {}, io);
     return io;
-}
-
-void *SpyHost::memoryAlloc(HostMemory *memory, int64_t size) {
-    SpyHost &spy = of(memory);
-    spy.record("alloc", nullptr, std::to_string(size));
-    return spy.reference_.memory.alloc(memory, size);
-}
-
-void SpyHost::memoryFree(HostMemory *memory, void *block) {
-    SpyHost &spy = of(memory);
-    spy.record("free", nullptr);
-    spy.reference_.memory.free(memory, block);
-}
-
-void *SpyHost::memoryRealloc(HostMemory *memory, void *block, int64_t size) {
-    SpyHost &spy = of(memory);
-    spy.record("realloc", nullptr, std::to_string(size));
-    return spy.reference_.memory.realloc(memory, block, size);
 }
 
 int SpyHost::open(IOObj *io) {

@@ -1,5 +1,5 @@
-// A reference host that records, in order, every IO and memory call made on
-// it and on the IO objects it hands out, and then forwards the call; faults
+// A reference host that records, in order, every IO call made on it and on
+// the IO objects it hands out, and then forwards the call; faults
 // can be planted on the next objects handed out.  The reference host's own
 // accounting stays intact, so HostTest's balance checks still hold.
 #pragma once
@@ -16,7 +16,7 @@
 namespace fixrd::test {
 
 struct SpyCall {
-    std::string name;        // "openIOEx", "seek", "alloc", or what a test noted
+    std::string name;        // "openIOEx", "seek", or what a test noted
     uint64_t object = 0;     // the IO object's serial (from 1), 0 for none
     uint64_t result = 0;     // the object an open or derive handed out, 0 for none
     std::string arguments;   // what matters of the rest, e.g. "0 2" for a seek
@@ -39,8 +39,7 @@ public:
     void clear() { calls_.clear(); }
     // The calls as "seek io2 0 2", "openIOEx null w 1 -> io3"; objects are
     // named io1, io2, ... in the order they first appear in the list.
-    // Memory calls ("alloc 24", "free", "realloc 8") only when asked for.
-    std::vector<std::string> trace(bool withMemory = false) const;
+    std::vector<std::string> trace() const;
     // Adds an event of the test's own to the record.
     void note(std::string name, std::string arguments = {}) { calls_.push_back({std::move(name), 0, 0, std::move(arguments)}); }
 
@@ -66,7 +65,6 @@ private:
     uint64_t serialOf(const IOObj *io) const;
     void record(const char *name, const IOObj *io, std::string arguments = {}, const IOObj *result = nullptr);
     static SpyHost &of(HostServices *services) { return static_cast<SpyHost &>(*ReferenceHost::of(services)); }
-    static SpyHost &of(HostMemory *memory) { return *static_cast<SpyHost *>(static_cast<ReferenceHost *>(memory->hostReserved)); }
     static SpyHost &of(IOObj *io) { return *static_cast<SpyHost *>(io->hostReserved0[0]); }
     Watched &watched(IOObj *io) { return watched_.at(io); }
 
@@ -74,9 +72,6 @@ private:
     static IOObj *openIO(HostServices *services, const char *name, const char *mode);
     static IOObj *openIOEx(HostServices *services, const char *name, const char *mode, uint32_t flag);
     static IOObj *deriveIO(HostServices *services, IOObj *io);
-    static void *memoryAlloc(HostMemory *memory, int64_t size);
-    static void memoryFree(HostMemory *memory, void *block);
-    static void *memoryRealloc(HostMemory *memory, void *block, int64_t size);
     // IOObj members.
     static int open(IOObj *io);
     static int32_t read(IOObj *io, void *buffer, uint32_t count);

@@ -1,15 +1,15 @@
 // A reference host and a fresh context for unit tests of the module's insides.
 #pragma once
 
+#include "support/PackageBuilder.h"   // readFile
+
 #include "ReferenceHost.h"
 #include "frame/ContextLifecycle.h"
 #include "frame/DocContext.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace fixrd::test {
@@ -21,13 +21,6 @@ struct ContextDeleter {
     void operator()(DocContext *context) const { destroyContext(context); }
 };
 using ContextPtr = std::unique_ptr<DocContext, ContextDeleter>;
-
-inline std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A new temporary IO object of the host holding `contents`.
 inline IOObj *objectHolding(host::ReferenceHost &host, const std::string &contents) {

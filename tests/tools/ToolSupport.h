@@ -18,12 +18,7 @@ namespace fixrd::test {
 // A private folder, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder() {
-        const char *base = std::getenv("TMPDIR");
-        path_ = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/xpstext-test-XXXXXX";
-        if (::mkdtemp(path_.data()) == nullptr)
-            throw std::runtime_error("cannot make a temporary folder");
-    }
+    TempFolder() : path_(makePrivateFolder("xpstext-test")) {}
     ~TempFolder() {
         namespace fs = std::filesystem;
         std::error_code ignored;
