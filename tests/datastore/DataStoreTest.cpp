@@ -103,24 +103,6 @@ TEST_F(DataStoreTest, PositionSurvivesTheCloseBetweenOperations) {
     EXPECT_EQ(store.readString(2), "lo");
 }
 
-// The font loader measures and then reads a part; the host relies on
-// exactly these calls.
-TEST_F(DataStoreTest, SizeThenReadMakeTheCallsTheHostExpects) {
-    auto file = fileWith("0123456789");
-    RecordingIO part(file.get());
-    {
-        OwningDataStore store(host.services(), &part.io, "");
-        ASSERT_EQ(store.size(), 10u);
-        EXPECT_EQ(part.calls, Calls({"open", "seek 0 0", "tell", "seek 0 2", "tell", "seek 0 0", "tell", "close"}));
-        part.calls.clear();
-        char bytes[10];
-        EXPECT_EQ(store.read(bytes, 10), 10u);
-        EXPECT_EQ(part.calls, Calls({"open", "seek 0 0", "read 10", "tell", "close"}));
-        part.calls.clear();
-    }
-    EXPECT_EQ(part.calls, Calls({"release"}));
-}
-
 TEST_F(DataStoreTest, FailuresRaiseGeneralErrorAndCloseTheObject) {
     auto file = fileWith("abc");
     RecordingIO io(file.get());

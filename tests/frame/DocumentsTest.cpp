@@ -226,16 +226,6 @@ TEST_F(PageWalk, PagesInOrderThroughTheFirstDocumentsFolder) {
     EXPECT_EQ(completions, (std::vector<uint32_t>{100}));   // no pages: one empty last chunk
 }
 
-TEST_F(PageWalk, ManyChunksOneCallEach) {
-    std::string body;
-    for (int i = 0; i < 400; ++i)
-        body += line(100 + i, "a line of text that fills the output chunks quickly");
-    EXPECT_EQ(text(PackageBuilder::document({markup::page(body)})).size(), 400 * 51 + 399);
-    ASSERT_GT(completions.size(), 3u);
-    EXPECT_EQ(static_cast<size_t>(std::count(completions.begin(), completions.end(), 50u)), completions.size() - 1);
-    EXPECT_EQ(completions.back(), 100u);
-}
-
 TEST_F(PageWalk, FailedPageStopsTheWalkAndIsReportedAgainWithoutWalking) {
     ASSERT_EQ(open(PackageBuilder::document({markup::page(line(100, "kept")),
                                              markup::page("<x:Foreign xmlns:x=\"urn:vendor\"/>"),

@@ -120,10 +120,6 @@ TEST_F(Hostile, ZipBombs) {
     honest.add("Documents/1/Pages/1.fpage", bomb);
     EXPECT_EQ(run("1.5 GiB page", honest.bytes()).status, uint32_t(PKGRD_ENTRY_TOO_LARGE));
 
-    RawZip lying = documentParts(pageSources(1));
-    lying.add("Documents/1/Pages/1.fpage", bomb, 1000);
-    EXPECT_EQ(run("1.5 GiB page declaring 1000 bytes", lying.bytes()).status, uint32_t(PKGRD_ENTRY_LONGER_THAN_DECLARED));
-
     RawZip types;
     types.add("[Content_Types].xml", bomb, 4096).add("x", "y");
     EXPECT_EQ(run("1.5 GiB content types declaring 4 KiB", types.bytes()).status,
@@ -327,10 +323,7 @@ TEST_F(Hostile, FontsThatAreNotFonts) {
         std::string bytes;
     } cases[] = {
         {"a font that is not a font", "Resources/F.ttf", noise},
-        {"an empty font", "Resources/F.ttf", ""},
         {"an obfuscated font with a short name", "Resources/F.odttf", obfuscated(font)},
-        {"an obfuscated font shorter than its key", "Resources/" + std::string(kGuid) + ".odttf", "0123456789"},
-        {"a font mapping every character", "Resources/F.ttf", withManyToOneMap(font, 0, 0x10FFFF, 36)},
     };
     for (const auto &c : cases) {
         std::string uri = "/" + c.part;

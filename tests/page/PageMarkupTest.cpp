@@ -83,12 +83,6 @@ TEST_F(PageMarkup, ForeignElementsAndBrokenGlyphsEndThePage) {
     EXPECT_EQ(described(), "[kept][kept][kept][kept][kept][kept][kept]/[kept]");
 }
 
-TEST_F(PageMarkup, BrokenMarkupKeepsWhatCameBefore) {
-    std::string page = markup::page(glyphs(1, 1, "before") + "<Canvas><Glyphs");
-    EXPECT_EQ(parsePage(page), 0);
-    EXPECT_EQ(described(), "[before]");
-}
-
 TEST_F(PageMarkup, PreviousOriginNeedsTwoNonZeroCoordinatesButLinesBreakWithoutIt) {
     ASSERT_EQ(parseBody(glyphs(0, 50, "a") + glyphs(10, 0, "b") + glyphs(10, 60, "c")), 0);
     EXPECT_EQ(context->previousOrigin, nullptr);   // no origin so far had both coordinates

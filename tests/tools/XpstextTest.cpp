@@ -45,11 +45,6 @@ std::string withoutSeconds(const std::string &out) {
 }
 
 TEST(Xpstext, SampleAsPlainRawAndWithItsCharset) {
-    CommandResult help = xpstext({"--help"}), version = xpstext({"--version"});
-    EXPECT_EQ(help.exitStatus + version.exitStatus, 0);
-    EXPECT_NE(help.out.find("--raw"), std::string::npos);
-    EXPECT_EQ(version.out.rfind("xpstext (fixrd) ", 0), 0u);
-
     CommandResult plain = xpstext({kSample});
     ASSERT_EQ(plain.exitStatus, 0) << plain.err;
     EXPECT_EQ(plain.out.rfind("The Quiet Work of Fixed Pages\nA fixed page keeps", 0), 0u);
