@@ -241,9 +241,37 @@ TEST_F(PageWalk, FailedPageStopsTheWalkAndIsReportedAgainWithoutWalking) {
     context = newContext();
     ASSERT_EQ(open(zip({{kTypes, markup::contentTypes()},
                         {"FixedDocumentSequence.fdseq", markup::sequence({"/Documents/2/Doc.fdoc"})},
-                        {"Documents/2/Doc.fdoc", markup::document({"Pages/1.fpage"})},
-                        {"Documents/2/Pages/1.fpage", markup::page(line(1, "unreachable"))}})), 0u);
+                        {"Documents/2/Doc.fdoc", markup::document({"Pages/1.fpage", "Pages/9.fpage"})},
+                        {"Documents/2/Pages/1.fpage", markup::page(line(1, "found"))}})), 0u);
     EXPECT_EQ(pull(records), 6u);
+}
+
+TEST_F(PageWalk, EveryDocumentOfTheSequenceWithPagesFromItsOwnFolder) {
+    // Documents in folders of their own, their pages relative to them; the
+    // first document's folder also holds a page of the same relative name,
+    // which the second document must not take for its own.  A missing
+    // document is passed over, one named twice is read once, an absolute
+    // reference means the root, and a page only the old names reach is
+    // still found there.
+    std::string seq = markup::sequence({"/Docs/A.fdoc", "/Missing.fdoc", "/Docs/A.fdoc", "/Documents/2/B.fdoc"});
+    EXPECT_EQ(text(zip({{kTypes, markup::contentTypes()},
+                        {"Documents/1/Pages/1.fpage", markup::page(line(100, "wrong"))},
+                        {"FixedDocumentSequence.fdseq", seq},
+                        {"Docs/A.fdoc", markup::document({"../Pages/a.fpage"})},
+                        {"Pages/a.fpage", markup::page(line(100, "alpha"))},
+                        {"Documents/2/B.fdoc", markup::document({"Pages/1.fpage", "/Pages/1.fpage", "Pages/r.fpage"})},
+                        {"Documents/2/Pages/1.fpage", markup::page(line(200, "beta"))},
+                        {"Pages/1.fpage", markup::page(line(300, "gamma"))},
+                        {"Documents/1/Pages/r.fpage", markup::page(line(400, "delta"))}})),
+              "alpha\nbeta\ngamma\ndelta");
+    EXPECT_EQ(pages(), (std::vector<std::string>{"../Pages/a.fpage", "Pages/1.fpage", "Pages/1.fpage", "Pages/r.fpage"}));
+
+    // The last document still decides: without it the package does not open.
+    context = newContext();
+    EXPECT_EQ(open(zip({{kTypes, markup::contentTypes()},
+                        {"FixedDocumentSequence.fdseq", markup::sequence({"/Docs/A.fdoc", "/Missing.fdoc"})},
+                        {"Docs/A.fdoc", markup::document({"../Pages/a.fpage"})},
+                        {"Pages/a.fpage", markup::page(line(100, "alpha"))}})), 4u);
 }
 
 TEST_F(PageWalk, ChunkListThatCannotGrowStopsTheWalkWithTwo) {

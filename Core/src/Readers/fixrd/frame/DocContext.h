@@ -50,6 +50,14 @@ struct DocContext {
     char **pageNames = nullptr;
     int32_t pageCount = 0;
 
+    // Every document the sequence references, in order: documentPartName
+    // is only the last, and a package may hold several.
+    std::vector<std::string> documentNames;
+    // The name the document being parsed was found under, and per page its
+    // reference resolved against the document that listed it.
+    std::string documentBeingRead;
+    std::vector<std::string> resolvedPageNames;
+
     uint32_t pageWalkDone = 0;
     uint32_t rootSeen = 0;
 

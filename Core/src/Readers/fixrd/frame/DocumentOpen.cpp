@@ -7,7 +7,10 @@
 #include "package/PartExtraction.h"
 #include "xml/PartParser.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace fixrd {
 
@@ -17,6 +20,7 @@ constexpr uint32_t kLibraryNotLoaded = 1;
 constexpr uint32_t kPartMissing = 4;
 constexpr uint32_t kNoEntryPoint = 12;
 constexpr uint32_t kNoContainer = 12;
+constexpr int32_t kNoMemory = 2;
 
 // Loads a companion and has its entry point fill `table`.  The entry point
 // is called through its own type: a call through another is undefined.
@@ -30,6 +34,31 @@ uint32_t loadCompanion(DocContext *context, const char *fileName, const char *en
     if (function == nullptr)
         return kNoEntryPoint;
     reinterpret_cast<void (*)(Table *)>(function)(table);
+    return 0;
+}
+
+// The documents a sequence references before its last one, in order, each
+// read once.  The last one decides whether the package opens, as it did when
+// it was the only one read; an earlier one that is missing or damaged is
+// passed over, keeping the pages it listed before its markup broke.  Only
+// running out of memory ends the open.
+int32_t readEarlierDocuments(DocContext *context) {
+    std::vector<std::string> &names = context->documentNames;
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+        if (names[i] == context->documentPartName ||
+            std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(i), names[i]) !=
+                names.begin() + static_cast<std::ptrdiff_t>(i))
+            continue;
+        context->documentBeingRead = names[i];
+        int32_t part = extractPart(context, names[i].c_str(), nullptr, nullptr, &context->documentIO);
+        if (part == kNoMemory)
+            return part;
+        if (part == 0 && context->documentIO != nullptr)
+            parsePartXml(context, PartKind::Document);
+        if (context->documentIO != nullptr)
+            context->documentIO->release(context->documentIO);
+        context->documentIO = nullptr;
+    }
     return 0;
 }
 
@@ -76,7 +105,10 @@ uint32_t followDiscoveryChain(DocContext *context, void *input) {
     if (context->documentPartName == nullptr)
         return kPartMissing;
 
-    part = extractPart(context, context->documentPartName, "FixedDoc.fdoc", nullptr, &context->documentIO);
+    if (int32_t status = readEarlierDocuments(context); status != 0)
+        return static_cast<uint32_t>(status);
+    part = extractPart(context, context->documentPartName, "FixedDoc.fdoc", nullptr, &context->documentIO,
+                       &context->documentBeingRead);
     if (part != 0)
         return static_cast<uint32_t>(part);
     if (context->documentIO == nullptr)

@@ -5,16 +5,36 @@
 #include "xml/PartParser.h"
 
 #include <cstdio>
+#include <string>
 
 namespace fixrd {
+
+namespace {
+
+// The page's reference resolved against the name of the document listing
+// it; the reference itself when that was not recorded.
+std::string resolvedPageName(DocContext *context, int32_t page) {
+    if (context->resolvedPageNames.size() != static_cast<size_t>(context->pageCount))
+        return context->pageNames[page];
+    return context->resolvedPageNames[static_cast<size_t>(page)];
+}
+
+} // namespace
 
 int32_t walkPages(DocContext *context) {
     for (int32_t i = 0; i < context->pageCount; ++i) {
         // Relative page names of the first document resolve under its folder.
         char fallback[256];
         std::snprintf(fallback, 255, "Documents/1/%s", context->pageNames[i]);
-        int32_t status = extractPart(context, context->pageNames[i], fallback, nullptr, &context->pageIO,
-                                     &context->currentPageName);
+        // A page is where its reference points from its document, whatever
+        // folder the document is in; the reference as written and behind
+        // the first document's folder still find pages put elsewhere.
+        std::string resolved = resolvedPageName(context, i);
+        bool whereReferenced = hasPart(context, resolved);
+        int32_t status = whereReferenced ? extractPart(context, resolved.c_str(), nullptr, nullptr, &context->pageIO,
+                                                       &context->currentPageName)
+                                         : extractPart(context, context->pageNames[i], fallback, nullptr,
+                                                       &context->pageIO, &context->currentPageName);
         if (status != 0)
             return status;
         // A page whose markup broke off must not leave its transforms acting

@@ -29,7 +29,7 @@ bool sourceOf(const XML_Char *name, const XML_Char **attributes, const char *loc
     return false;
 }
 
-void appendPage(DocContext *context, const char *pageName) {
+void appendPage(DocContext *context, const char *pageName, bool absolute) {
     int64_t bytes = static_cast<int64_t>(sizeof(char *)) * (static_cast<int64_t>(context->pageCount) + 1);
     void *array = context->pageCount == 0 && context->pageNames == nullptr
                       ? hostAlloc(context, bytes)
@@ -41,6 +41,10 @@ void appendPage(DocContext *context, const char *pageName) {
     if (copy == nullptr)
         return;
     context->pageNames[context->pageCount++] = copy;
+    // Kept one for one with the page names, or not used at all.
+    std::vector<std::string> &resolved = context->resolvedPageNames;
+    if (resolved.size() + 1 == static_cast<size_t>(context->pageCount))
+        resolved.push_back(absolute ? std::string(pageName) : resolveReference(context->documentBeingRead, pageName));
 }
 
 } // namespace
@@ -57,6 +61,7 @@ void sequenceStart(DocContext *context, const XML_Char *name, const XML_Char **a
     if (context->documentPartName != nullptr)
         hostFree(context, context->documentPartName);
     context->documentPartName = hostCopyString(context, stored, std::strlen(stored));
+    context->documentNames.emplace_back(stored);
 }
 
 void documentStart(DocContext *context, const XML_Char *name, const XML_Char **attributes) {
@@ -67,7 +72,7 @@ void documentStart(DocContext *context, const XML_Char *name, const XML_Char **a
     char source[1024];
     const char *stored = nullptr;
     if (sourceOf(name, attributes, "PageContent", source, stored))
-        appendPage(context, stored);
+        appendPage(context, stored, stored != source);
 }
 
 } // namespace fixrd

@@ -113,6 +113,14 @@ int32_t extractPieces(DocContext *context, const char *name, IOObj **slot, bool 
 
 } // namespace
 
+bool hasPart(DocContext *context, const std::string &name) {
+    indexEntries(context);
+    for (const char *suffix : {"", "/[0].piece", "/[0].last.piece"})
+        if (firstEntryNamed(context, (name + suffix).c_str()) >= 0)
+            return true;
+    return false;
+}
+
 int32_t extractPart(DocContext *context, const char *first, const char *second, const char *third,
                     IOObj **slot, std::string *matchedName) {
     indexEntries(context);

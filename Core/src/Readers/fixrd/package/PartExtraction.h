@@ -20,4 +20,7 @@ namespace fixrd {
 int32_t extractPart(DocContext *context, const char *first, const char *second, const char *third,
                     IOObj **slot, std::string *matchedName = nullptr);
 
+// Whether the package holds a part named `name`, whole or in pieces.
+bool hasPart(DocContext *context, const std::string &name);
+
 } // namespace fixrd
