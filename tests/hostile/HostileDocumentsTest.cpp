@@ -246,6 +246,22 @@ TEST_F(Hostile, HundredThousandEntries) {
     Cost cost = run(std::to_string(entries) + " entries, all pages", zip.bytes());
     EXPECT_EQ(cost.status, 0u);
     EXPECT_EQ(cost.text.substr(0, 6), "p1p2p3");   // one baseline
+
+    // As many documents named by the sequence, each missing or one already read.
+    std::vector<std::string> documents;
+    for (size_t i = 0; i < entries; ++i)
+        documents.push_back(i % 2 ? "/Documents/1/FixedDocument.fdoc" : "/Missing/" + std::to_string(i) + ".fdoc");
+    documents.push_back("/Documents/2/Last.fdoc");
+    RawZip named;
+    named.add("[Content_Types].xml", markup::contentTypes())
+        .add("FixedDocumentSequence.fdseq", markup::sequence(documents))
+        .add("Documents/1/FixedDocument.fdoc", markup::document({"Pages/1.fpage"}))
+        .add("Documents/1/Pages/1.fpage", pageSaying("first"))
+        .add("Documents/2/Last.fdoc", markup::document({"Pages/1.fpage"}))
+        .add("Documents/2/Pages/1.fpage", pageSaying("last"));
+    cost = run(std::to_string(entries) + " documents named", named.bytes());
+    EXPECT_EQ(cost.status, 0u);
+    EXPECT_EQ(cost.text, "firstlast");
 }
 
 TEST_F(Hostile, DeepAndLongPages) {

@@ -7,9 +7,9 @@
 #include "package/PartExtraction.h"
 #include "xml/PartParser.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace fixrd {
@@ -44,10 +44,10 @@ uint32_t loadCompanion(DocContext *context, const char *fileName, const char *en
 // running out of memory ends the open.
 int32_t readEarlierDocuments(DocContext *context) {
     std::vector<std::string> &names = context->documentNames;
+    // A set, not a search: a sequence may name a great many documents.
+    std::unordered_set<std::string> read{context->documentPartName};
     for (size_t i = 0; i + 1 < names.size(); ++i) {
-        if (names[i] == context->documentPartName ||
-            std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(i), names[i]) !=
-                names.begin() + static_cast<std::ptrdiff_t>(i))
+        if (!read.insert(names[i]).second)
             continue;
         context->documentBeingRead = names[i];
         int32_t part = extractPart(context, names[i].c_str(), nullptr, nullptr, &context->documentIO);
