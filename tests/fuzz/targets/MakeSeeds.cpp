@@ -61,6 +61,16 @@ std::vector<std::string> packages() {
                       .add("Documents/1/Pages/1.fpage", page, Compression::Store)
                       .add("Documents/1/Pages/2.fpage", pages()[4], Compression::Store)
                       .bytes());
+    // Two documents in folders of their own, pages named relative to each.
+    out.push_back(PackageBuilder()
+                      .add("[Content_Types].xml", markup::contentTypes())
+                      .add("FixedDocumentSequence.fdseq", markup::sequence({"/Docs/A.fdoc", "/Gone.fdoc", "/Documents/2/B.fdoc"}))
+                      .add("Docs/A.fdoc", markup::document({"../Pages/a.fpage", "./b.fpage"}))
+                      .add("Pages/a.fpage", page)
+                      .add("Docs/b.fpage", pages()[4])
+                      .add("Documents/2/B.fdoc", markup::document({"Pages/1.fpage", "/Pages/a.fpage"}))
+                      .add("Documents/2/Pages/1.fpage", pages()[1])
+                      .bytes());
     out.push_back(PackageBuilder::document({page}).corruptCrc("Documents/1/Pages/1.fpage").bytes());
     out.push_back(PackageBuilder::document({page}).claimUncompressedSize("Documents/1/Pages/1.fpage", 20).bytes());
     out.push_back(PackageBuilder::document({page}).markEncrypted("[Content_Types].xml").bytes());
