@@ -5,7 +5,6 @@
 #include "xml/PartParser.h"
 
 #include <cstdio>
-#include <string>
 
 namespace fixrd {
 
@@ -13,10 +12,10 @@ namespace {
 
 // The page's reference resolved against the name of the document listing
 // it; the reference itself when that was not recorded.
-std::string resolvedPageName(DocContext *context, int32_t page) {
+const char *resolvedPageName(const DocContext *context, int32_t page) {
     if (context->resolvedPageNames.size() != static_cast<size_t>(context->pageCount))
         return context->pageNames[page];
-    return context->resolvedPageNames[static_cast<size_t>(page)];
+    return context->resolvedPageNames[static_cast<size_t>(page)].c_str();
 }
 
 } // namespace
@@ -29,9 +28,9 @@ int32_t walkPages(DocContext *context) {
         // A page is where its reference points from its document, whatever
         // folder the document is in; the reference as written and behind
         // the first document's folder still find pages put elsewhere.
-        std::string resolved = resolvedPageName(context, i);
+        const char *resolved = resolvedPageName(context, i);
         bool whereReferenced = hasPart(context, resolved);
-        int32_t status = whereReferenced ? extractPart(context, resolved.c_str(), nullptr, nullptr, &context->pageIO,
+        int32_t status = whereReferenced ? extractPart(context, resolved, nullptr, nullptr, &context->pageIO,
                                                        &context->currentPageName)
                                          : extractPart(context, context->pageNames[i], fallback, nullptr,
                                                        &context->pageIO, &context->currentPageName);
