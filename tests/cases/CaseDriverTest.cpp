@@ -42,7 +42,7 @@ uint32_t pull(DocContext *context, std::string &records) {
 
 void run(const DocumentCase &c) {
     SCOPED_TRACE(c.where + " " + c.title);
-    TempFile file(c.package.bytes());
+    TempFile file(packageBytes(c));
     host::ReferenceHost host(libraryDirectory());
     host.files().refuseTemporaryFiles(c.noTemporaryFiles);
     DocContext *context = xpsAllocateContext(nullptr, nullptr, nullptr, host.services());

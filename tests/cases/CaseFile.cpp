@@ -84,10 +84,17 @@ std::string glyphsElement(const std::vector<std::string> &w) {
 
 std::string pageBody(const std::vector<std::string> &block) {
     std::string body;
-    for (const std::string &line : block) {
+    for (std::string line : block) {
+        size_t times = 1;
+        if (line.rfind("repeat ", 0) == 0) {
+            size_t end = line.find(' ', 7);
+            times = std::stoul(line.substr(7, end - 7));
+            line = end == std::string::npos ? "" : line.substr(end + 1);
+        }
         std::vector<std::string> w = words(line);
-        body += !w.empty() && w[0] == "G" ? glyphsElement(w) : line;
-        body += "\n";
+        std::string markup = (!w.empty() && w[0] == "G" ? glyphsElement(w) : line) + "\n";
+        while (times-- > 0)
+            body += markup;
     }
     return unescape(body);
 }
@@ -185,6 +192,8 @@ void readPackageLine(DocumentCase &c, std::vector<Entry> &entries, std::vector<s
             entry.data = content(w, at, block);
         }
         entries.push_back(entry);
+    } else if (directive == "file") {
+        c.file = unescape(w.size() > 1 ? rest(w, 1) : join(block, "\n"));
     } else if (directive == "damage") {
         if (w.size() != 3)
             throw std::runtime_error("damage NAME KIND");
@@ -324,6 +333,8 @@ std::vector<DocumentCase> readCaseFile(const std::string &path) {
     }
     return cases;
 }
+
+std::string packageBytes(const DocumentCase &c) { return c.file ? *c.file : c.package.bytes(); }
 
 std::string describeRecords(const std::string &records) {
     host::RecordReader reader(records);

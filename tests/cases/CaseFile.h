@@ -16,6 +16,7 @@ struct DocumentCase {
     std::string where;   // file:line of the case's first line
     std::string title;
     PackageBuilder package;
+    std::optional<std::string> file;   // the file's bytes when they are no zip
     bool noTemporaryFiles = false;
     int64_t refuseMemorySize = -1;
     // What must come out.
@@ -26,6 +27,9 @@ struct DocumentCase {
     std::optional<std::string> records;   // readable form, see describeRecords
     std::optional<std::string> text;
 };
+
+// The bytes of the file the case hands the reader.
+std::string packageBytes(const DocumentCase &c);
 
 // Every case of a file; throws std::runtime_error naming the line of a fault.
 std::vector<DocumentCase> readCaseFile(const std::string &path);
