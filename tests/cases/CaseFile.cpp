@@ -174,13 +174,15 @@ void readPackageLine(DocumentCase &c, std::vector<Entry> &entries, std::vector<s
         if (w.size() < 2)
             throw std::runtime_error(directive + " needs a name");
         Entry entry{w[1], "", false, {}, false};
-        size_t at = 2;
+        size_t at = 2, cut = std::string::npos;
         if (directive == "font") {
             entry.data = font(w, 2);
         } else {
             for (; at < w.size(); ++at) {
                 if (w[at] == "stored") {
                     entry.stored = true;
+                } else if (w[at].rfind("cut=", 0) == 0) {
+                    cut = std::stoul(w[at].substr(4));
                 } else if (w[at].rfind("pieces=", 0) == 0) {
                     std::istringstream list(w[at].substr(7));
                     for (std::string cut; std::getline(list, cut, ',');)
@@ -189,7 +191,7 @@ void readPackageLine(DocumentCase &c, std::vector<Entry> &entries, std::vector<s
                     break;
                 }
             }
-            entry.data = content(w, at, block);
+            entry.data = content(w, at, block).substr(0, cut);
         }
         entries.push_back(entry);
     } else if (directive == "file") {
