@@ -46,26 +46,6 @@ FT_Error witnessedInit(FT_Library *library) {
 
 using FontCacheHost = FontTest;
 
-TEST_F(FontCacheHost, OneLoadCallsTheHostInOrder) {
-    std::string font = dejaVu();
-    std::string n = std::to_string(font.size());
-    package({{"Resources/F.ttf", font}});
-    host.clear();
-    ASSERT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
-    std::vector<std::string> expected{
-        "openIO null a+ -> io1", "open io1", "write io1 " + n, "close io1",   // the container's extraction
-        "open io1", "seek io1 0 0", "tell io1", "seek io1 0 2", "tell io1", "seek io1 0 0", "tell io1", "close io1",
-        "open io1", "seek io1 0 0", "read io1 " + n, "tell io1", "close io1",
-        "openIOEx null w 1 -> io2", "open io2", "write io2 " + n,
-        "release io1"};
-    EXPECT_EQ(host.trace(), expected);
-    fonts().glyphMetrics("/Resources/F.ttf", {"A", 1});
-    EXPECT_EQ(host.trace(), expected) << "lookups do not touch the files";
-    freeContext();
-    expected.push_back("release io2");
-    EXPECT_EQ(host.trace(), expected);
-}
-
 TEST_F(FontCacheHost, TemporaryFilesGoInOrderOnceFreeTypeIsDone) {
     freeTypeWitness = &host;
     freeContext();

@@ -9,24 +9,6 @@ using FontLoading = FontTest;
 
 const std::string kObfuscatedUri = std::string("/Resources/") + kGuid + ".odttf";
 
-TEST_F(FontLoading, PlainAndObfuscatedFontsGiveTheSameMetrics) {
-    std::string font = dejaVu();
-    package({{"Resources/F.ttf", font},
-             {std::string("Resources/") + kGuid + ".odttf", obfuscated(font)},
-             {std::string("Resources/") + kGuid + ".Odttf", obfuscated(font)}});
-    EXPECT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
-    GlyphMetrics a = fonts().glyphMetrics("/Resources/F.ttf", {"A", 1});
-    EXPECT_EQ(a.horiAdvance, 1401);   // unscaled font units
-    EXPECT_EQ(a.horiBearingX, 16);
-    EXPECT_EQ(a.width, 1368);
-    EXPECT_EQ(fonts().unitsPerEm(kObfuscatedUri), 2048);
-    EXPECT_EQ(fonts().glyphMetrics(kObfuscatedUri, {"A", 1}).horiAdvance, 1401);
-    // A mixed-case extension is not restored, so FreeType sees the scrambled header.
-    std::string mixed = std::string("/Resources/") + kGuid + ".Odttf";
-    EXPECT_EQ(failure(mixed), "Could not read font face for font at " + mixed + " [error = 2]");
-    EXPECT_EQ(fonts().temporaryFiles().size(), 3u);
-}
-
 TEST_F(FontLoading, FailuresAreRecordedOnceWithTheirCause) {
     std::string font = dejaVu();
     std::string cff = font;

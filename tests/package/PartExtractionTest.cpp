@@ -30,45 +30,6 @@ protected:
     }
 };
 
-TEST_F(PartExtraction, FirstEntryInContainerOrderWinsAndLetterCaseCounts) {
-    container.entries = {{"a.xml", "lower"}, {"B.xml", "second"}, {"A.xml", "upper"}};
-    container.install(context.get());
-    EXPECT_EQ(extract("A.xml", "B.xml"), std::make_pair(0, std::string("second")));
-    EXPECT_EQ(container.infoCalls, 4);   // every entry's info once per container, and the match's again
-    EXPECT_EQ(extract("a.xml"), std::make_pair(0, std::string("lower")));
-    EXPECT_EQ(container.infoCalls, 5);
-}
-
-TEST_F(PartExtraction, DirectEntriesAndPieces) {
-    const struct {
-        std::vector<FakeEntry> entries;
-        std::vector<const char *> names;
-        int32_t status;
-        std::string content;
-        int32_t containerStatus = 0;
-    } cases[] = {
-        {{{"x", "1"}, {"Part/[1].piece", "orphan"}}, {"Part", nullptr, "y"}, 0, "<no object>"},
-        {{{"x", "1"}, {"Empty.xml", ""}}, {"Empty.xml"}, 6, "<no object>"},
-        // A failing entry info before any match ends the scan.
-        {{{"x", "1"}, {"broken", "", 103}, {"P/[0].piece", "ab"}}, {"P"}, 103, "<no object>"},
-        // The object stays for the caller to release.
-        {{{"P/[0].piece", "piece"}, {"P", "whole"}}, {"P"}, 101, "whole", 101},
-        {{{"x", "1"}, {"P/[1].piece", "one-"}, {"P/[3].piece", "three"}, {"P/[0].piece", "zero-"}}, {"P"}, 0, "zero-one-"},
-        {{{"P/[2].last.piece", "end"}, {"P/[0].piece", "a"}, {"P/[1].piece", "b"}, {"P/[3].piece", "never"}}, {"P"}, 0, "abend"},
-        {{{"Q/[0].last.piece", "only"}}, {"Q"}, 0, "only"},
-        {{{"R/[0].piece", ""}, {"R/[1].piece", "r"}}, {"R"}, 0, "r"},
-        {{{"x", "1"}, {"Second/[0].piece", "2nd"}}, {"First", "Second"}, 0, "2nd"},
-    };
-    for (const auto &c : cases) {
-        container.entries = c.entries;
-        container.extractStatus = c.containerStatus;
-        container.install(context.get());
-        std::vector<const char *> names = c.names;
-        names.resize(3, nullptr);
-        EXPECT_EQ(extract(names[0], names[1], names[2]), std::make_pair(c.status, c.content)) << c.entries.back().name;
-    }
-}
-
 TEST_F(PartExtraction, HostRefusalsGiveTheirOwnStatuses) {
     container.entries = {{"D", "direct"}, {"P/[0].piece", "piece"}};
     container.install(context.get());

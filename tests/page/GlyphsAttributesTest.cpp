@@ -99,37 +99,5 @@ TEST(MatrixReading, SixFieldsOrAnError) {
     }
 }
 
-using GlyphsChecks = PageHarness;
-
-TEST_F(GlyphsChecks, CompletenessChecksInOrder) {
-    auto failure = [&](const std::string &attributes) -> std::string {
-        context->run.reset();
-        context->pushCounts.assign(1, 0);
-        std::vector<std::string> tokens;   // names and values, "-" for an empty one
-        std::istringstream in(attributes);
-        for (std::string token; in >> token;)
-            tokens.push_back(token == "-" ? "" : token);
-        std::vector<const XML_Char *> list;
-        for (const std::string &token : tokens)
-            list.push_back(token.c_str());
-        list.push_back(nullptr);
-        try {
-            readGlyphsAttributes(context.get(), list.data());
-            return "ok";
-        } catch (const std::runtime_error &e) {
-            return e.what();
-        }
-    };
-    EXPECT_EQ(failure("UnicodeString -"), "Glyphs element has empty UnicodeString attribute and no valid Indices attribute");
-    EXPECT_EQ(failure("UnicodeString {}{}"), "Glyphs element has empty UnicodeString attribute and no valid Indices attribute");
-    EXPECT_EQ(failure("UnicodeString - Indices -"), "Missing required FontUri attribute in Glyphs element");
-    EXPECT_EQ(failure("UnicodeString a FontUri /F"), "Missing required FontRenderingEmSize attribute in Glyphs element");
-    EXPECT_EQ(failure("UnicodeString a FontUri /F FontRenderingEmSize 9"), "Missing required OriginX attribute in Glyphs element");
-    EXPECT_EQ(failure("UnicodeString a FontUri /F FontRenderingEmSize 9 OriginX 1"), "Missing required OriginY attribute in Glyphs element");
-    EXPECT_EQ(failure("UnicodeString a FontUri /F FontRenderingEmSize 9 OriginX 1 OriginY 2"), "ok");
-    EXPECT_EQ(context->unitsPerEm, 2048.0);   // /F is in no package
-    EXPECT_EQ(failure("FontRenderingEmSize x"), "Could not read double value from FontRenderingEmSize attribute in Glyphs element");
-}
-
 } // namespace
 } // namespace fixrd::test
