@@ -11,24 +11,12 @@ namespace {
 
 const std::string kUri = std::string("/Resources/") + kGuid + ".odttf";
 
-bool obfuscatedName(const std::string &fontUri) { return isObfuscatedFontName(fontNameParts(fontUri)); }
-
 std::vector<int> keyOf(const std::string &fontUri) {
     ObfuscationKey key(fontNameParts(fontUri));
     std::vector<int> bytes;
     for (size_t i = 0; i < ObfuscationKey::kLength; ++i)
         bytes.push_back(key[i]);
     return bytes;
-}
-
-TEST(FontName, OnlyTheTwoPlainSpellingsOfTheLastExtensionMarkObfuscation) {
-    EXPECT_TRUE(obfuscatedName(kUri));
-    EXPECT_TRUE(obfuscatedName(std::string("Resources\\Fonts\\") + kGuid + ".ODTTF"));
-    for (const char *name : {".Odttf", ".ODTtf", ".ttf", ".odttf.ttf", ".odttf "})
-        EXPECT_FALSE(obfuscatedName(std::string("/Resources/") + kGuid + name)) << name;
-    EXPECT_FALSE(obfuscatedName("/Resources/.odttf"));   // a dot at the start is no extension
-    EXPECT_EQ(fontNameParts("/R/a.b.odttf").stem, "a.b");
-    EXPECT_EQ(fontNameParts("/R.odttf\\X.odttf").stem, "X");
 }
 
 TEST(ObfuscationKey, GuidBytesLastFirstRepeatedInEitherCase) {
@@ -40,15 +28,6 @@ TEST(ObfuscationKey, GuidBytesLastFirstRepeatedInEitherCase) {
     EXPECT_EQ(keyOf("/r/{0D7A2D48-8C3C-4E4B-91C2-B4E7D2A0E5BB}.odttf"), std::vector<int>(32, 0));
     std::vector<int> cut = keyOf("/r/0D7A2D48-8C.odttf");   // fields end where the text does
     EXPECT_EQ((std::vector<int>{cut[15], cut[12], cut[11], cut[10], cut[0]}), (std::vector<int>{0x0D, 0x48, 0x8C, 0, 0}));
-}
-
-TEST(Deobfuscation, ExactlyTheFirst32BytesAreRestored) {
-    std::string font = dejaVu();
-    std::string stored = obfuscated(font);
-    auto mask = [&](size_t i) { return static_cast<unsigned char>(stored[i] ^ font[i]); };
-    EXPECT_EQ((std::vector<int>{mask(0), mask(15), mask(16), mask(31)}), (std::vector<int>{0xBB, 0x0D, 0xBB, 0x0D}));
-    deobfuscateFont(reinterpret_cast<unsigned char *>(stored.data()), stored.size(), ObfuscationKey(fontNameParts(kUri)));
-    EXPECT_EQ(stored, font);   // bytes from 32 on untouched
 }
 
 TEST(Deobfuscation, PartShorterThanTheKeyFailsUntouched) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "support/FakeContainer.h"
-#include "support/SpyHost.h"
 #include "support/TestHost.h"
 
 #include "fonts/FontCache.h"
@@ -66,17 +65,16 @@ inline std::string withManyToOneMap(std::string font, uint32_t first, uint32_t l
     return font;
 }
 
-// A context over a spying reference host, with an in-memory container.
+// A context over a reference host, with an in-memory container.
 class FontTest : public ::testing::Test {
 protected:
-    SpyHost host{libraryDirectory()};
+    host::ReferenceHost host{libraryDirectory()};
     FakeContainer container;
     ContextPtr context;
 
     void SetUp() override { context = ContextPtr(createContext(host.services())); }
     void TearDown() override {
         freeContext();
-        host.releaseWithheld();
         EXPECT_EQ(host.memory().blocksOutstanding(), 0) << "host memory blocks left outstanding";
         EXPECT_EQ(host.files().live(), 0) << "IO objects left unreleased";
     }

@@ -1,5 +1,6 @@
 #include "support/SyntheticFont.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -56,7 +57,10 @@ std::string characterMap(const std::vector<uint32_t> &codes, bool bmp) {
 } // namespace
 
 std::string syntheticFont(const std::string &characters, const BoxMetrics &m, bool bmpMap) {
+    // Character maps list codes in ascending order.
     std::vector<uint32_t> codes = codePoints(characters);
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
     const auto glyphs = static_cast<uint16_t>(codes.size() + 1);   // .notdef first
     const int16_t right = static_cast<int16_t>(m.bearing + m.width);
     std::string box = be(1, 2) + be(static_cast<uint16_t>(m.bearing), 2) + be(0, 2) + be(static_cast<uint16_t>(right), 2) +

@@ -214,43 +214,28 @@ TEST_F(Pkgrd, TargetThatCannotOpenOrWriteIsReported) {
     EXPECT_EQ(good.closes, 1);
 }
 
-TEST_F(Pkgrd, DamagedEntriesGetTheirOwnStatusAndNeverWritePastTheirDeclaredSize) {
+// The statuses themselves are document cases; here, that neither way of
+// reading a damaged entry writes past what it declares.
+TEST_F(Pkgrd, DamagedEntriesNeverWritePastTheirDeclaredSizeAndLimitsAreTheContainers) {
     const std::string data = noise(150000, 5), text(5000, 't');
     PackageBuilder package;
     package.add("good", text)
-        .add("crc-deflated", data).corruptCrc("crc-deflated")
-        .add("crc-stored", text, Compression::Store).corruptCrc("crc-stored")
         .add("less-deflated", data).claimUncompressedSize("less-deflated", 70000)
         .add("less-stored", data, Compression::Store).claimUncompressedSize("less-stored", 100)
-        .add("zero", text).claimUncompressedSize("zero", 0)
-        .add("more-deflated", data).claimUncompressedSize("more-deflated", 150001)
-        .add("more-stored", text, Compression::Store).claimUncompressedSize("more-stored", 9000)
-        .add("encrypted", text).markEncrypted("encrypted")
-        .add("imploded", text).setCompressionMethod("imploded", 6)
-        .add("bzip2", text).setCompressionMethod("bzip2", 12)
-        .add("bad-deflate", std::string(300, '\xff'), Compression::Store)
-        .setCompressionMethod("bad-deflate", 8);
+        .add("more-stored", text, Compression::Store).claimUncompressedSize("more-stored", 9000);
     void *container = open(package);
     ASSERT_NE(container, nullptr);
-    const std::pair<const char *, int32_t> cases[] = {
-        {"good", 0}, {"crc-deflated", PKGRD_CORRUPT_DATA}, {"crc-stored", PKGRD_CORRUPT_DATA},
-        {"less-deflated", PKGRD_ENTRY_LONGER_THAN_DECLARED}, {"less-stored", PKGRD_ENTRY_LONGER_THAN_DECLARED},
-        {"zero", PKGRD_ENTRY_LONGER_THAN_DECLARED}, {"more-deflated", PKGRD_ENTRY_SHORTER_THAN_DECLARED},
-        {"more-stored", PKGRD_ENTRY_SHORTER_THAN_DECLARED}, {"encrypted", PKGRD_ENCRYPTED},
-        {"imploded", PKGRD_UNSUPPORTED_METHOD}, {"bzip2", PKGRD_UNSUPPORTED_METHOD},
-        {"bad-deflate", PKGRD_CORRUPT_DATA}};
-    for (const auto &[name, status] : cases) {
+    for (const char *name : {"less-deflated", "less-stored", "more-stored"}) {
         int32_t index = indexOf(container, name);
         EntryInfo info;
         ASSERT_EQ(table.entryInfo(container, index, &info), 0) << name;
         std::string bytes;
-        EXPECT_EQ(extract(container, index, &bytes), status) << name;
+        EXPECT_NE(extract(container, index, &bytes), 0) << name;
         EXPECT_LE(bytes.size(), size_t(info.size)) << name;
-        // readEntry into a buffer of the declared size says the same, within the buffer.
         std::string buffer(size_t(info.size) + 16, '#');
         int32_t delivered = -1;
-        EXPECT_EQ(table.readEntry(container, index, buffer.data(), info.size, &delivered), status) << name;
-        EXPECT_EQ(delivered, status == 0 ? info.size : 0) << name;
+        EXPECT_NE(table.readEntry(container, index, buffer.data(), info.size, &delivered), 0) << name;
+        EXPECT_EQ(delivered, 0) << name;
         EXPECT_EQ(buffer.substr(size_t(info.size)), std::string(16, '#')) << name;
     }
 
