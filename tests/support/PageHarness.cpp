@@ -1,6 +1,5 @@
 #include "support/PageHarness.h"
 
-#include "RecordStream.h"
 #include "frame/OutputChunks.h"
 #include "xml/PartParser.h"
 
@@ -19,8 +18,8 @@ void PageHarness::TearDown() {
     HostTest::TearDown();
 }
 
-int32_t PageHarness::parsePage(const std::string &pageMarkup) {
-    context->pageIO = objectHolding(host, pageMarkup);
+int32_t PageHarness::parseBody(const std::string &body) {
+    context->pageIO = objectHolding(host, markup::page(body));
     int32_t status = parsePartXml(context.get(), PartKind::Page);
     context->pageIO->release(context->pageIO);
     context->pageIO = nullptr;
@@ -34,18 +33,6 @@ std::string PageHarness::records() const {
         bytes.append(reinterpret_cast<const char *>(chunk.start), static_cast<size_t>(chunk.write - chunk.start));
     }
     return bytes;
-}
-
-std::string PageHarness::described() const {
-    std::string all = records();
-    host::RecordReader reader(all);
-    host::Record record;
-    std::string out;
-    while (reader.next(record))
-        out += record.kind == host::RecordKind::LineBreak ? std::string("/") : "[" + std::string(record.text) + "]";
-    if (!reader.error().empty())
-        out += "<" + reader.error() + ">";
-    return out;
 }
 
 void PageHarness::addFont(const std::u32string &characters, int32_t bearingX, int32_t width, int32_t advance,

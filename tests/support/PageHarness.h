@@ -20,14 +20,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Parses one FixedPage part; returns the parse status.
-    int32_t parsePage(const std::string &pageMarkup);
-    // Parses body inside a FixedPage of the XPS namespace.
-    int32_t parseBody(const std::string &body) { return parsePage(markup::page(body)); }
+    // Parses body inside a FixedPage of the XPS namespace; the parse status.
+    int32_t parseBody(const std::string &body);
     // Every record written so far, all chunks in order.
     std::string records() const;
-    // The records as "[text]" and "/" for a line break.
-    std::string described() const;
 
     // Enters kTestFont: units per em 1000, every character of `characters`
     // with the given metrics.
