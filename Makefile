@@ -3,6 +3,8 @@ BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+# A compiler cache where one is installed: worktrees and rebuilds share objects.
+LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 SAMPLE ?= samples/sample.xps
 PREFIX ?= /usr/local
 TSAN_DIR ?= build-tsan
@@ -18,11 +20,12 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@scripts/test-ratio
 
 run: build
 	@$(BUILD_DIR)/bin/xpstext $(SAMPLE)
@@ -32,7 +35,7 @@ sample: build
 	@$(BUILD_DIR)/bin/make-sample /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf $(SAMPLE)
 
 test-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFIXRD_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFIXRD_SANITIZE=ON $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
@@ -40,7 +43,7 @@ test-sanitize: deps
 # The test suite under ThreadSanitizer, less the single-threaded hostile
 # documents (ASan covers them).  tests/tsan.supp says what it suppresses and why.
 test-tsan: deps
-	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIXRD_TSAN=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIXRD_TSAN=ON $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS)
 	@cd $(TSAN_DIR) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" \
 	  ctest --output-on-failure -j $(JOBS) -E '^(Hostile|FailureSweep)[.]'
@@ -49,7 +52,7 @@ test-tsan: deps
 # instrumented for libFuzzer, ASan and UBSan; fails on any finding.
 fuzz: deps
 	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-	  -DCMAKE_CXX_COMPILER=clang++ -DFIXRD_FUZZ=ON -DFIXRD_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	  -DCMAKE_CXX_COMPILER=clang++ -DFIXRD_FUZZ=ON -DFIXRD_BUILD_TESTS=OFF $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@scripts/fuzz $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_JOBS)
 
@@ -75,7 +78,7 @@ bench: build
 
 # Installs into $(PREFIX) (default /usr/local), below $(DESTDIR) when set.
 install: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)
 
