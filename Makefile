@@ -8,11 +8,12 @@ LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_C_COMPILER
 SAMPLE ?= samples/sample.xps
 PREFIX ?= /usr/local
 TSAN_DIR ?= build-tsan
+COVERAGE_DIR ?= build-coverage
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 2
 
-.PHONY: all deps build test run sample test-sanitize test-tsan fuzz valgrind install bench clean
+.PHONY: all deps build test run sample test-sanitize test-tsan fuzz valgrind install bench coverage clean
 
 all: build
 
@@ -65,6 +66,21 @@ valgrind: build
 	  grep -v '^xpstext: ' $(BUILD_DIR)/valgrind.log >&2 || true; \
 	  if [ $$status -gt 1 ]; then echo "valgrind: memory errors or leaks (exit $$status)" >&2; exit 1; fi
 
+# Line and branch coverage of the module, companions, host and xpstext by the
+# whole suite: a summary here, the details in $(COVERAGE_DIR)/coverage.html.
+# Branches the compiler adds for exceptions are not counted.
+coverage: deps
+	@scripts/install-deps gcovr
+	@cmake -S . -B $(COVERAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS=--coverage \
+	  -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage \
+	  $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(COVERAGE_DIR) -j $(JOBS)
+	@find $(COVERAGE_DIR) -name '*.gcda' -delete
+	@cd $(COVERAGE_DIR) && ctest --output-on-failure -j $(JOBS)
+	@gcovr -r . --object-directory $(COVERAGE_DIR) --filter 'Core/src/' --filter 'tools/' \
+	  --exclude-throw-branches --exclude-unreachable-branches -j $(JOBS) \
+	  --html-details $(COVERAGE_DIR)/coverage.html --print-summary
+
 # Times xpstext and mutool on a generated 500-page document and on the public
 # corpus when it is there, beside a plain Expat parse of the same markup.
 BENCH_DOCUMENT ?= $(BUILD_DIR)/bench/large.xps
@@ -83,4 +99,4 @@ install: deps
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(COVERAGE_DIR)
