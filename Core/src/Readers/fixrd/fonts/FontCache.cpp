@@ -34,8 +34,18 @@ FontCache::~FontCache() {
     }
 }
 
-FontCache::FontTable::iterator FontCache::loadFont(const std::string &fontUri) {
-    auto found = fonts_.find(fontUri);
+std::string FontCache::keyOf(const std::string &fontUri) const {
+    const char *asWritten = withoutLeadingSlash(fontUri.c_str());
+    if (fontUri.empty() || fontUri[0] == '/' || owner_->currentPageName.empty())
+        return asWritten;
+    // The same order of lookups as openFace: as written first.
+    if (hasPart(owner_, asWritten))
+        return asWritten;
+    return resolveReference(owner_->currentPageName, fontUri);
+}
+
+FontCache::FontTable::iterator FontCache::loadFont(const std::string &key, const std::string &fontUri) {
+    auto found = fonts_.find(key);
     if (found != fonts_.end()) {
         if (found->second.failed)
             throw FontError("Font load previously errored for " + fontUri);
@@ -60,11 +70,11 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &fontUri) {
         FontEntry failed;
         failed.unitsPerEm = kUnitsPerEmOfFailedFont;
         failed.failed = true;
-        addFont(fontUri, std::move(failed));
+        addFont(key, std::move(failed));
         throw;
     }
     mappedCharacters_ += entry.glyphs.size();
-    return addFont(fontUri, std::move(entry));
+    return addFont(key, std::move(entry));
 }
 
 void FontCache::openFace(const std::string &fontUri, FontFace &face) {
@@ -109,10 +119,12 @@ FontCache::FontTable::iterator FontCache::addFont(const std::string &fontUri, Fo
     return position;
 }
 
-uint16_t FontCache::unitsPerEm(const std::string &fontUri) { return loadFont(fontUri)->second.unitsPerEm; }
+uint16_t FontCache::unitsPerEm(const std::string &key, const std::string &fontUri) {
+    return loadFont(key, fontUri)->second.unitsPerEm;
+}
 
-GlyphMetrics FontCache::glyphMetrics(const std::string &fontUri, CharView character) {
-    auto font = loadFont(fontUri);
+GlyphMetrics FontCache::glyphMetrics(const std::string &key, const std::string &fontUri, CharView character) {
+    auto font = loadFont(key, fontUri);
     uint32_t code = codePointOf(owner_->host, character);
     const auto &glyphs = font->second.glyphs;
     auto found = glyphs.find(code);

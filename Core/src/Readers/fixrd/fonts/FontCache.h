@@ -1,4 +1,5 @@
-// The fonts of one document, keyed by FontUri text.  Each font is loaded
+// The fonts of one document, keyed by the part each was found under (the
+// FontUri text where no page is being read).  Each font is loaded
 // once: its units per em and the metrics of every character of its map are
 // copied out and the FreeType face closed again.  A font that failed stays
 // failed for the rest of the document.
@@ -47,14 +48,22 @@ public:
     // The entry of fontUri, loading the font on first use.  Throws FontError
     // (then the font stays failed), or the host's and the data store's own
     // errors (then it stays absent).
-    FontTable::iterator loadFont(const std::string &fontUri);
-    uint16_t unitsPerEm(const std::string &fontUri);
+    // Messages name the FontUri text, not the key.
+    FontTable::iterator loadFont(const std::string &key, const std::string &fontUri);
+    FontTable::iterator loadFont(const std::string &fontUri) { return loadFont(fontUri, fontUri); }
+    uint16_t unitsPerEm(const std::string &key, const std::string &fontUri);
+    uint16_t unitsPerEm(const std::string &fontUri) { return unitsPerEm(fontUri, fontUri); }
     // The metrics of the glyph the font maps ch to.  Throws FontError.
-    GlyphMetrics glyphMetrics(const std::string &fontUri, CharView ch);
+    GlyphMetrics glyphMetrics(const std::string &key, const std::string &fontUri, CharView ch);
+    GlyphMetrics glyphMetrics(const std::string &fontUri, CharView ch) { return glyphMetrics(fontUri, fontUri, ch); }
+
+    // The name of the part fontUri finds from the page being read, found or
+    // not: the same relative FontUri on pages of two folders names two fonts.
+    std::string keyOf(const std::string &fontUri) const;
 
     // True when fontUri was tried and failed: every lookup in it fails.
-    bool hasFailed(const std::string &fontUri) const {
-        auto found = fonts_.find(fontUri);
+    bool hasFailed(const std::string &key) const {
+        auto found = fonts_.find(key);
         return found != fonts_.end() && found->second.failed;
     }
 

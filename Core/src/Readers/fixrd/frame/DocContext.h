@@ -70,6 +70,12 @@ struct DocContext {
     // coordinates: previousOrigin only starts once an origin is off both axes.
     fixrd::Point lastRunOrigin;
     bool hasLastRun = false;
+    // What the next run is compared with besides its position.
+    bool lastRunRightToLeft = false;
+    bool lastRunEndsInSpace = false;
+    uint32_t lastRunLastCharacter = 0;
+    // Set at the start of each page: its first run starts a new line.
+    bool pageStartsLine = false;
     fixrd::GlyphRun run;
     std::vector<fixrd::Matrix> transforms;
     std::vector<uint64_t> pushCounts;

@@ -40,6 +40,7 @@ int32_t walkPages(DocContext *context) {
         // on the pages after it.
         context->transforms.clear();
         context->pushCounts.clear();
+        context->pageStartsLine = true;
         status = parsePartXml(context, PartKind::Page);
         if (status != 0)
             return status;

@@ -25,6 +25,10 @@ struct GlyphRun {
     std::vector<GlyphIndexEntry> indices;
     std::string fontUri;
     double fontRenderingEmSize = 0.0;
+    // The part the font was found under: two pages may name different fonts
+    // by the same relative FontUri.
+    std::string fontKey;
+    int32_t bidiLevel = 0;   // odd: right to left
 
     void reset() {
         origin = Point{};
@@ -32,6 +36,8 @@ struct GlyphRun {
         indices.clear();
         fontUri.clear();
         fontRenderingEmSize = 0.0;
+        fontKey.clear();
+        bidiLevel = 0;
     }
 };
 

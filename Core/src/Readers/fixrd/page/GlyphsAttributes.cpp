@@ -8,6 +8,7 @@
 #include "page/TransformStack.h"
 #include "support/except/ReaderErrors.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -73,11 +74,18 @@ void readGlyphsAttributes(DocContext *context, const XML_Char **attributes) {
             pushTransform(context->transforms, context->pushCounts.back(), readMatrix(value));
         } else if (std::strcmp(name, "FontUri") == 0) {
             run.fontUri = value;
+            run.fontKey = context->fonts->keyOf(run.fontUri);
             try {
-                context->unitsPerEm = context->fonts->unitsPerEm(run.fontUri);
+                context->unitsPerEm = context->fonts->unitsPerEm(run.fontKey, run.fontUri);
             } catch (const std::runtime_error &) {
                 context->unitsPerEm = kUnitsPerEmOfUnloadableFont;
             }
+        } else if (std::strcmp(name, "BidiLevel") == 0) {
+            // Only its parity is used, and a level that cannot be read is
+            // no reason to lose the run.
+            char *end = nullptr;
+            long level = std::strtol(value, &end, 10);
+            run.bidiLevel = end != value && level >= 0 && level <= 61 ? static_cast<int32_t>(level) : 0;
         } else if (std::strcmp(name, "FontRenderingEmSize") == 0) {
             run.fontRenderingEmSize = readNumber(
                 value, "Could not read double value from FontRenderingEmSize attribute in Glyphs element");

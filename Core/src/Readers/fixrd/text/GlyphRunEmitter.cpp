@@ -5,6 +5,7 @@
 #include "page/TransformStack.h"
 #include "text/CharView.h"
 #include "text/OutputRecords.h"
+#include "text/Scripts.h"
 #include "text/Utf8.h"
 #include "text/WordGap.h"
 
@@ -38,12 +39,15 @@ public:
           em_(scaleVector(context->transforms, {context->run.fontRenderingEmSize, 0.0}).x),
           // A font known to have failed fails every lookup; asking it anyway
           // costs an exception per character.
-          measurable_(unitsPerEm_ != 0.0 && !context->fonts->hasFailed(context->run.fontUri)) {}
+          measurable_(unitsPerEm_ != 0.0 && !context->fonts->hasFailed(context->run.fontKey)) {}
 
     void emit(Point &previousRunEnd, Point &previousRunAdvanceEnd) {
         startRun(previousRunEnd, previousRunAdvanceEnd);
         context_->lastRunOrigin = run_.origin;
         context_->hasLastRun = true;
+        context_->lastRunRightToLeft = rightToLeft();
+        context_->lastRunLastCharacter = lastCodePoint(run_.unicodeString);
+        context_->lastRunEndsInSpace = isWhiteSpace(context_->lastRunLastCharacter);
         Point pen;
         GlyphMetrics last;
         if (run_.indices.empty())
@@ -62,10 +66,35 @@ private:
         const Point *previousOrigin = context_->previousOrigin;
         if (previousOrigin == nullptr && context_->hasLastRun)
             previousOrigin = &context_->lastRunOrigin;
-        if (previousOrigin != nullptr && !(previousOrigin->y == run_.origin.y))
+        // One page's text never runs into the next page's.
+        bool newPage = context_->pageStartsLine && context_->hasLastRun;
+        context_->pageStartsLine = false;
+        if ((previousOrigin != nullptr && !(previousOrigin->y == run_.origin.y)) || newPage)
             require(writeLineBreakRecord(context_));
-        else if (previousRunEnd != Point{} && isSpaceGap(previousRunEnd, previousRunAdvanceEnd, run_.origin, em_))
+        else if (goesBack(previousRunAdvanceEnd))
             require(writeSpaceRecord(context_));
+        else if (previousRunEnd != Point{} &&
+                 isSeparatingGap(previousRunEnd, previousRunAdvanceEnd, run_.origin, em_,
+                                 context_->lastRunLastCharacter, firstCodePoint(run_.unicodeString)))
+            require(writeSpaceRecord(context_));
+    }
+
+    bool rightToLeft() const { return (run_.bidiLevel & 1) != 0; }
+
+    // A run on the same baseline that starts behind the one before in the
+    // direction of writing (table cells, labels, a heading's right part
+    // first), or more than an em behind where the one before ended, is a new
+    // word: no gap test sees a gap that goes backwards.  Right-to-left runs
+    // are laid out the other way and keep the gap test.
+    bool goesBack(const Point &previousPen) const {
+        if (!context_->hasLastRun || context_->lastRunRightToLeft || rightToLeft() || !(em_ != 0.0))
+            return false;
+        const Point &before = context_->lastRunOrigin;
+        if (!(before.y == run_.origin.y))
+            return false;
+        if (context_->lastRunEndsInSpace || isWhiteSpace(firstCodePoint(run_.unicodeString)))
+            return false;
+        return (before.x - run_.origin.x) / em_ > 0.0 || (previousPen.x - run_.origin.x) / em_ > 1.0;
     }
 
     // Metrics of one character; false when the font cannot give them.  A
@@ -75,7 +104,7 @@ private:
         if (!measurable_)
             return false;
         try {
-            metrics = context_->fonts->glyphMetrics(run_.fontUri, character);
+            metrics = context_->fonts->glyphMetrics(run_.fontKey, run_.fontUri, character);
             return true;
         } catch (const std::runtime_error &) {
             metrics = GlyphMetrics{};
@@ -131,7 +160,8 @@ private:
             GlyphMetrics m;
             bool measured = lookUp(character, m);
             bool afterSpace = previous.length == 1 && previous.bytes[0] == ' ';
-            if (measured && !afterSpace && pen != run_.origin && gapBefore(previousPen, previousMetrics, pen)) {
+            if (measured && !afterSpace && pen != run_.origin &&
+                gapBefore(previousPen, previousMetrics, pen, previous, character)) {
                 writeText(segmentStart, position);
                 require(writeSpaceRecord(context_));
                 segmentStart = position;
@@ -161,10 +191,16 @@ private:
         last = previousMetrics;
     }
 
-    bool gapBefore(const Point &previousPen, const GlyphMetrics &m, const Point &pen) const {
+    bool gapBefore(const Point &previousPen, const GlyphMetrics &m, const Point &pen, CharView before,
+                   CharView after) const {
+        uint32_t first = decodeUtf8(before.bytes, before.length);
+        uint32_t second = decodeUtf8(after.bytes, after.length);
+        // Justified Arabic stretches its words (kashida), never a gap.
+        if (isArabic(first) && isArabic(second))
+            return false;
         Point inkEnd = previousPen + scaleVector(stack_, {inkRight(m) * emSize_ / unitsPerEm_, 0.0});
         Point advanceEnd = previousPen + scaleVector(stack_, {m.horiAdvance * emSize_ / unitsPerEm_, 0.0});
-        return isSpaceGap(inkEnd, advanceEnd, pen, em_);
+        return isSeparatingGap(inkEnd, advanceEnd, pen, em_, first, second);
     }
 
     DocContext *context_;
