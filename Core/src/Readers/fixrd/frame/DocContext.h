@@ -7,6 +7,8 @@
 #include "frame/OutputChunk.h"
 #include "page/Geometry.h"
 #include "page/GlyphRun.h"
+#include "page/MarkupCompatibility.h"
+#include "page/ResourceDictionaries.h"
 
 #include <cstdint>
 #include <exception>
@@ -79,6 +81,8 @@ struct DocContext {
     fixrd::GlyphRun run;
     std::vector<fixrd::Matrix> transforms;
     std::vector<uint64_t> pushCounts;
+    fixrd::MarkupCompatibility markup;
+    fixrd::ResourceDictionaries resources;
 
     fixrd::FontCache *fonts = nullptr;
 

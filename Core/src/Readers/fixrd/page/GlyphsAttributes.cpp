@@ -5,6 +5,7 @@
 #include "page/IndicesReading.h"
 #include "page/MatrixReading.h"
 #include "page/NumberReading.h"
+#include "page/ResourceDictionaries.h"
 #include "page/TransformStack.h"
 #include "support/except/ReaderErrors.h"
 
@@ -71,7 +72,7 @@ void readGlyphsAttributes(DocContext *context, const XML_Char **attributes) {
         } else if (std::strcmp(name, "Indices") == 0) {
             run.indices = readIndices(value);
         } else if (std::strcmp(name, "RenderTransform") == 0) {
-            pushTransform(context->transforms, context->pushCounts.back(), readMatrix(value));
+            pushTransform(context->transforms, context->pushCounts.back(), readTransform(context, value));
         } else if (std::strcmp(name, "FontUri") == 0) {
             run.fontUri = value;
             run.fontKey = context->fonts->keyOf(run.fontUri);

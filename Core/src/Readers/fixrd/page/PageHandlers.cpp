@@ -3,6 +3,8 @@
 #include "frame/DocContext.h"
 #include "page/GlyphsAttributes.h"
 #include "page/MatrixReading.h"
+#include "page/ResourceDictionaries.h"
+#include "package/PartNames.h"
 #include "page/TransformStack.h"
 #include "support/except/ReaderErrors.h"
 #include "text/GlyphRunEmitter.h"
@@ -10,6 +12,7 @@
 #include "xml/RootCheck.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace fixrd {
 
@@ -46,7 +49,36 @@ bool startWasIgnored(const DocContext *context, const char *name) {
 void pushTransforms(DocContext *context, const XML_Char **attributes, const char *attributeName) {
     for (const XML_Char **pair = attributes; pair[0] != nullptr; pair += 2) {
         if (std::strcmp(pair[0], attributeName) == 0)
-            pushTransform(context->transforms, context->pushCounts.back(), readMatrix(pair[1]));
+            pushTransform(context->transforms, context->pushCounts.back(), readTransform(context, pair[1]));
+    }
+}
+
+const char *attributeValue(const XML_Char **attributes, const char *attributeName) {
+    for (const XML_Char **pair = attributes; pair[0] != nullptr; pair += 2) {
+        if (std::strcmp(pair[0], attributeName) == 0)
+            return pair[1];
+    }
+    return nullptr;
+}
+
+void startDictionary(DocContext *context, const XML_Char **attributes) {
+    context->resources.enterDictionary();
+    if (const char *source = attributeValue(attributes, "Source"))
+        context->resources.include(context, resolveReference(context->currentPageName, source));
+}
+
+// A keyed MatrixTransform in a dictionary is kept for the references to it.
+// One that cannot be read is left to what reading it as a transform does.
+void defineResource(DocContext *context, const XML_Char **attributes) {
+    const char *matrix = attributeValue(attributes, "Matrix");
+    for (const XML_Char **pair = attributes; matrix != nullptr && pair[0] != nullptr; pair += 2) {
+        if (!isKeyAttribute(pair[0]))
+            continue;
+        try {
+            context->resources.define(pair[1], readMatrix(matrix));
+        } catch (const std::runtime_error &) {
+        }
+        return;
     }
 }
 
@@ -86,15 +118,23 @@ void popTransforms(DocContext *context) {
 void pageStart(DocContext *context, const XML_Char *name, const XML_Char **attributes) {
     if (context == nullptr || name == nullptr || attributes == nullptr)
         return;
+    if (context->markup.start(name, attributes) == MarkupCompatibility::Verdict::Skip)
+        return;
     if (checkRootElement(context, kXpsNamespace, name, "FixedPage") == kIgnoreElement)
         return;
     const char *local = checkedLocalName(name);
     if (std::strcmp(local, "Canvas") == 0 || std::strcmp(local, "Path") == 0) {
+        if (local[0] == 'C')
+            context->resources.openScope();
         context->pushCounts.push_back(0);
         pushTransforms(context, attributes, "RenderTransform");
     } else if (std::strcmp(local, "Glyphs") == 0) {
         startGlyphs(context, attributes);
+    } else if (std::strcmp(local, "ResourceDictionary") == 0) {
+        startDictionary(context, attributes);
     } else if (std::strcmp(local, "MatrixTransform") == 0) {
+        if (context->resources.inDictionary())
+            defineResource(context, attributes);
         // With no element open there is nothing to count it against, and it
         // would act on every later run: ignore it.
         if (context->pushCounts.empty())
@@ -106,9 +146,15 @@ void pageStart(DocContext *context, const XML_Char *name, const XML_Char **attri
 }
 
 void pageEnd(DocContext *context, const XML_Char *name) {
-    if (context == nullptr || name == nullptr || startWasIgnored(context, name))
+    if (context == nullptr || name == nullptr)
+        return;
+    if (context->markup.end(name) == MarkupCompatibility::Verdict::Skip || startWasIgnored(context, name))
         return;
     const char *local = checkedLocalName(name);
+    if (std::strcmp(local, "Canvas") == 0)
+        context->resources.closeScope();
+    else if (std::strcmp(local, "ResourceDictionary") == 0)
+        context->resources.leaveDictionary();
     bool glyphs = std::strcmp(local, "Glyphs") == 0;
     if (glyphs) {
         context->run.origin = transformPoint(context->transforms, context->run.origin);
@@ -117,5 +163,11 @@ void pageEnd(DocContext *context, const XML_Char *name) {
     if (glyphs || std::strcmp(local, "Canvas") == 0 || std::strcmp(local, "Path") == 0)
         popTransforms(context);
 }
+
+void pageNamespaceStart(DocContext *context, const XML_Char *prefix, const XML_Char *uri) {
+    context->markup.bind(prefix, uri);
+}
+
+void pageNamespaceEnd(DocContext *context, const XML_Char *prefix) { context->markup.unbind(prefix); }
 
 } // namespace fixrd

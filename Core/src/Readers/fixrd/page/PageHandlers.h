@@ -10,5 +10,7 @@ namespace fixrd {
 
 void pageStart(DocContext *context, const XML_Char *name, const XML_Char **attributes);
 void pageEnd(DocContext *context, const XML_Char *name);
+void pageNamespaceStart(DocContext *context, const XML_Char *prefix, const XML_Char *uri);
+void pageNamespaceEnd(DocContext *context, const XML_Char *prefix);
 
 } // namespace fixrd

@@ -39,6 +39,20 @@ void XMLCALL guardedEnd(void *data, const XML_Char *name) {
     }
 }
 
+using NamespaceStartHandler = void (*)(DocContext *context, const XML_Char *prefix, const XML_Char *uri);
+
+template <NamespaceStartHandler Handler>
+void XMLCALL guardedNamespaceStart(void *data, const XML_Char *prefix, const XML_Char *uri) {
+    auto *context = static_cast<DocContext *>(data);
+    if (context->pendingError)
+        return;
+    try {
+        Handler(context, prefix, uri);
+    } catch (...) {
+        stopParseWithError(context, std::current_exception());
+    }
+}
+
 inline void XMLCALL ignoreEnd(void *, const XML_Char *) {}
 inline void XMLCALL ignoreCharacterData(void *, const XML_Char *, int) {}
 

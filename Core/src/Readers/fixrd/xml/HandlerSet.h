@@ -11,6 +11,9 @@ struct HandlerSet {
     XML_StartElementHandler start;
     XML_EndElementHandler end;
     XML_CharacterDataHandler characterData;
+    // Pages only: markup compatibility needs the prefixes in scope.
+    XML_StartNamespaceDeclHandler startNamespace;
+    XML_EndNamespaceDeclHandler endNamespace;
     bool skipLeadingBytes;
 };
 

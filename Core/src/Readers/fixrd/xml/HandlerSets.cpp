@@ -8,10 +8,11 @@ namespace fixrd {
 
 namespace {
 
-const HandlerSet kContentTypes = {guardedStart<contentTypesStart>, ignoreEnd, ignoreCharacterData, true};
-const HandlerSet kSequence = {guardedStart<sequenceStart>, ignoreEnd, ignoreCharacterData, true};
-const HandlerSet kDocument = {guardedStart<documentStart>, ignoreEnd, ignoreCharacterData, true};
-const HandlerSet kPage = {guardedStart<pageStart>, guardedEnd<pageEnd>, ignoreCharacterData, false};
+const HandlerSet kContentTypes = {guardedStart<contentTypesStart>, ignoreEnd, ignoreCharacterData, nullptr, nullptr, true};
+const HandlerSet kSequence = {guardedStart<sequenceStart>, ignoreEnd, ignoreCharacterData, nullptr, nullptr, true};
+const HandlerSet kDocument = {guardedStart<documentStart>, ignoreEnd, ignoreCharacterData, nullptr, nullptr, true};
+const HandlerSet kPage = {guardedStart<pageStart>, guardedEnd<pageEnd>, ignoreCharacterData,
+                          guardedNamespaceStart<pageNamespaceStart>, guardedEnd<pageNamespaceEnd>, false};
 
 } // namespace
 

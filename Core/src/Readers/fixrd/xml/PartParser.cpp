@@ -90,10 +90,17 @@ int32_t parsePartXml(DocContext *context, PartKind kind) {
     XML_SetUserData(parser.get(), context);
     XML_SetElementHandler(parser.get(), handlers.start, handlers.end);
     XML_SetCharacterDataHandler(parser.get(), handlers.characterData);
+    if (handlers.startNamespace != nullptr)
+        XML_SetNamespaceDeclHandler(parser.get(), handlers.startNamespace, handlers.endNamespace);
     XML_SetUnknownEncodingHandler(parser.get(), reinterpret_cast<XML_UnknownEncodingHandler>(
                                                     context->xml.unknownEncodingHandler),
                                   context);
     context->rootSeen = 0;
+    // Nothing a page declares or defines reaches past it, however it ended.
+    if (kind == PartKind::Page) {
+        context->markup.reset();
+        context->resources.beginPage();
+    }
 
     std::unique_ptr<std::FILE, FileClose> file(std::fopen(io->fileName, "rb"));
     if (!file)
