@@ -126,6 +126,8 @@ MarkupCompatibility::Verdict MarkupCompatibility::markupElement(const std::strin
                                                                 Frame &frame) {
     Frame *parent = frames_.empty() ? nullptr : &frames_.back();
     bool inAlternate = parent != nullptr && parent->kind == Kind::Alternate;
+    if (inAlternate && local != "Choice" && local != "Fallback")
+        violation("AlternateContent holds " + local + " besides Choice and Fallback");
     if (local == "AlternateContent") {
         frame.kind = Kind::Alternate;
     } else if (local == "Choice" && inAlternate) {
