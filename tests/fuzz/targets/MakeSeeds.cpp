@@ -4,6 +4,7 @@
 //
 // Usage: make-fuzz-seeds FOLDER   (writes FOLDER/package, page, font, attributes)
 #include "support/PackageBuilder.h"
+#include "support/SyntheticFont.h"
 
 #include <sys/stat.h>
 
@@ -78,82 +79,14 @@ std::vector<std::string> packages() {
     return out;
 }
 
-// Big-endian fields of a font.
-std::string be(uint32_t value, int bytes) {
-    std::string out;
-    while (bytes-- > 0)
-        out += static_cast<char>(value >> (8 * bytes));
-    return out;
-}
-
-// The smallest TrueType font the reader measures with: a box for .notdef and
-// for every letter (advances 500 to 750 font units), an empty space, and a
-// character map of format 4 or, with `wide`, format 12.  A real font is
-// hundreds of kilobytes, which would make each fuzz input slow and most
-// mutations land in glyph outlines.
-std::string tinyFont(bool wide) {
-    const uint16_t glyphs = 28;   // .notdef, space, A-Z (a-z share them)
-    std::string box = be(1, 2) + be(50, 2) + be(0, 2) + be(550, 2) + be(700, 2) + be(3, 2) + be(0, 2) +
-                      std::string(4, '\x01') + be(50, 2) + be(0, 2) + be(500, 2) + be(0, 2) +
-                      be(0, 2) + be(700, 2) + be(0, 2) + be(0xFFFF & -700, 2);
-    std::string glyf, loca, hmtx;
-    for (uint16_t g = 0; g < glyphs; ++g) {
-        loca += be(static_cast<uint32_t>(glyf.size() / 2), 2);
-        if (g != 1)
-            glyf += box;
-        hmtx += be(g == 1 ? 250 : 500 + 10 * (g % 26), 2) + be(50, 2);
-    }
-    loca += be(static_cast<uint32_t>(glyf.size() / 2), 2);
-
-    std::string map;
-    if (wide) {
-        const uint32_t groups[][3] = {{0x20, 0x20, 1}, {0x41, 0x5A, 2}, {0x61, 0x7A, 2}, {0x1F600, 0x1F600, 2}};
-        map = be(12, 2) + be(0, 2) + be(16 + 12 * 4, 4) + be(0, 4) + be(4, 4);
-        for (const auto &group : groups)
-            map += be(group[0], 4) + be(group[1], 4) + be(group[2], 4);
-    } else {
-        const uint16_t starts[] = {0x20, 0x41, 0x61, 0xFFFF}, ends[] = {0x20, 0x5A, 0x7A, 0xFFFF};
-        const uint16_t deltas[] = {static_cast<uint16_t>(1 - 0x20), static_cast<uint16_t>(2 - 0x41),
-                                   static_cast<uint16_t>(2 - 0x61), 1};
-        std::string endCodes, startCodes, idDeltas;
-        for (int i = 0; i < 4; ++i)
-            endCodes += be(ends[i], 2), startCodes += be(starts[i], 2), idDeltas += be(deltas[i], 2);
-        map = be(4, 2) + be(16 + 4 * 8, 2) + be(0, 2) + be(8, 2) + be(8, 2) + be(2, 2) + be(0, 2) + endCodes +
-              be(0, 2) + startCodes + idDeltas + std::string(8, '\0');
-    }
-    std::string cmap = be(0, 2) + be(1, 2) + be(3, 2) + be(wide ? 10 : 1, 2) + be(12, 4) + map;
-
-    std::vector<std::pair<std::string, std::string>> tables = {
-        {"cmap", cmap},
-        {"glyf", glyf},
-        {"head", be(0x10000, 4) + be(0x10000, 4) + be(0, 4) + be(0x5F0F3CF5, 4) + be(0x000B, 2) + be(1000, 2) +
-                     std::string(16, '\0') + be(0, 2) + be(0, 2) + be(550, 2) + be(700, 2) + be(0, 2) + be(8, 2) +
-                     be(2, 2) + be(0, 2) + be(0, 2)},
-        {"hhea", be(0x10000, 4) + be(800, 2) + be(0xFFFF & -200, 2) + be(0, 2) + be(750, 2) + be(50, 2) + be(0, 2) +
-                     be(550, 2) + be(1, 2) + be(0, 2) + be(0, 2) + std::string(8, '\0') + be(0, 2) + be(glyphs, 2)},
-        {"hmtx", hmtx},
-        {"loca", loca},
-        {"maxp", be(0x10000, 4) + be(glyphs, 2) + be(4, 2) + be(1, 2) + std::string(22, '\0')},
-        {"name", be(0, 2) + be(0, 2) + be(6, 2)},
-        {"post", be(0x30000, 4) + std::string(28, '\0')},
-    };
-    std::string directory = be(0x10000, 4) + be(static_cast<uint32_t>(tables.size()), 2) + be(128, 2) + be(3, 2) +
-                            be(static_cast<uint32_t>(tables.size() * 16 - 128), 2);
-    std::string data;
-    size_t offset = directory.size() + 16 * tables.size();
-    for (auto &[tag, table] : tables) {
-        uint32_t sum = 0;
-        std::string padded = table + std::string((4 - table.size() % 4) % 4, '\0');
-        for (size_t i = 0; i < padded.size(); i += 4)
-            sum += static_cast<uint32_t>(static_cast<unsigned char>(padded[i])) << 24 |
-                   static_cast<uint32_t>(static_cast<unsigned char>(padded[i + 1])) << 16 |
-                   static_cast<uint32_t>(static_cast<unsigned char>(padded[i + 2])) << 8 |
-                   static_cast<unsigned char>(padded[i + 3]);
-        directory += tag + be(sum, 4) + be(static_cast<uint32_t>(offset + data.size()), 4) +
-                     be(static_cast<uint32_t>(table.size()), 4);
-        data += padded;
-    }
-    return directory + data;
+// Box fonts of every letter, with a character map of format 4 and of format
+// 12: a real font is hundreds of kilobytes, which would make each fuzz input
+// slow and most mutations land in glyph outlines.
+std::vector<std::string> fonts() {
+    std::string letters = " ";
+    for (char c = 'A'; c <= 'Z'; ++c)
+        letters += {c, static_cast<char>(c - 'A' + 'a')};
+    return {fixrd::test::syntheticFont(letters, {}, true), fixrd::test::syntheticFont(letters + "\xF0\x9F\x98\x80")};
 }
 
 void write(const std::string &folder, const std::string &target, const std::vector<std::string> &seeds) {
@@ -179,7 +112,7 @@ int main(int argc, char **argv) {
         ::mkdir(folder.c_str(), 0755);
         write(folder, "package", packages());
         write(folder, "page", pages());
-        write(folder, "font", {tinyFont(false), tinyFont(true)});
+        write(folder, "font", fonts());
         write(folder, "attributes", {"1,0,0,1,0,0", "0.5,0.25,-0.75,2,1e3,-4.5", "1,2,3", " 1 , 2,3,4,5,6,7",
                                      "(1:2)36,50.5,1,2;(2:1)45;;,,,;12", "(3)44,-1e308;(0:0)0,nan,inf", "1,0,0,1,,6"});
     } catch (const std::exception &e) {
