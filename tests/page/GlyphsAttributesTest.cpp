@@ -8,6 +8,9 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
+#include <locale.h>
+#include <random>
 
 namespace fixrd::test {
 namespace {
@@ -60,6 +63,47 @@ TEST(NumberReading, StrtodRulesWhateverTheLocale) {
     EXPECT_EQ(readIndices(",12.5")[0].advance, 12.5);
     EXPECT_EQ(readMatrix("1.5,0,0,1,0,0").m11, 1.5);
     std::setlocale(LC_NUMERIC, "C");
+}
+
+// The fast path must give strtod's value, bit for bit, and its verdict.
+TEST(NumberReading, SameAsStrtodOnEdgesAndAMillionRandomValues) {
+    locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    auto same = [&](const std::string &text) {
+        errno = 0;
+        char *end = nullptr;
+        double expected = strtod_l(text.c_str(), &end, c);
+        bool fails = end == text.c_str() || errno == ERANGE;
+        double got = leadingDouble(text);
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << text;
+        bool threw = false;
+        try {
+            readNumber(text.c_str(), "m");
+        } catch (const ReadError &) {
+            threw = true;
+        }
+        ASSERT_EQ(threw, fails) << text;
+    };
+    for (const char *edge : {"0", "-0", "+0", "0.0e5", "00012", ".5", "-.5", "5.", ".", "+", "-", "+-1", "-+1", " \t\n12",
+                             "1e", "1e+", "1e-", "1.e5", "1e308", "1.8e308", "2.2250738585072014e-308", "2.2250738585072011e-308",
+                             "4.9e-324", "2e-324", "1e-400", "0x1p3", "0X10", "-0x", "inf", "-Infinity", "nan", "nan(1)",
+                             "9007199254740993", "0.1000000000000000055511151231257827", "1,5", "12.5pt", "1e0001",
+                             "123456789012345678901234567890e-10", "0.000000000000000000000000000000001e-290", "--1"})
+        same(edge);
+    std::mt19937_64 random(20261207);
+    char text[64];
+    for (int i = 0; i < 1000000; ++i) {
+        uint64_t bits = random();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        switch (i % 4) {
+        case 0: std::snprintf(text, sizeof text, "%.17g", value); break;
+        case 1: std::snprintf(text, sizeof text, "%.*f", int(bits % 7), double(bits % 100000000) / 997.0); break;
+        case 2: std::snprintf(text, sizeof text, "%.*e", int(bits % 20), value); break;
+        default: std::snprintf(text, sizeof text, "%lld", static_cast<long long>(bits >> (bits % 64)) - (1LL << 40)); break;
+        }
+        same(text);
+    }
+    freelocale(c);
 }
 
 TEST(IndicesReading, Grammar) {

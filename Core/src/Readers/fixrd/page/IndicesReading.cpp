@@ -2,18 +2,21 @@
 
 #include "page/NumberReading.h"
 
+#include <string_view>
+
 namespace fixrd {
 
 namespace {
 
-GlyphIndexEntry readEntry(const std::string &text) {
+// Views, not copies: a page holds tens of thousands of entries.
+GlyphIndexEntry readEntry(std::string_view text) {
     GlyphIndexEntry entry;
-    std::string rest = text;
+    std::string_view rest = text;
     size_t close = text.find(')');
-    if (!text.empty() && text[0] == '(' && close != std::string::npos) {
-        std::string cluster = text.substr(1, close - 1);
+    if (!text.empty() && text[0] == '(' && close != std::string_view::npos) {
+        std::string_view cluster = text.substr(1, close - 1);
         size_t colon = cluster.find(':');
-        if (colon != std::string::npos) {
+        if (colon != std::string_view::npos) {
             entry.clusterCharCount = leadingInt(cluster.substr(0, colon));
             entry.clusterGlyphCount = leadingInt(cluster.substr(colon + 1));
         } else {
@@ -25,7 +28,7 @@ GlyphIndexEntry readEntry(const std::string &text) {
     size_t start = 0;
     for (int field = 0; field < 4 && start <= rest.size(); ++field) {
         size_t comma = rest.find(',', start);
-        std::string value = rest.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::string_view value = rest.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         if (!value.empty()) {
             switch (field) {
             case 0: entry.glyphIndex = leadingInt(value); break;
@@ -34,7 +37,7 @@ GlyphIndexEntry readEntry(const std::string &text) {
             case 3: entry.vOffset = leadingDouble(value); break;
             }
         }
-        if (comma == std::string::npos)
+        if (comma == std::string_view::npos)
             break;
         start = comma + 1;
     }
@@ -43,14 +46,14 @@ GlyphIndexEntry readEntry(const std::string &text) {
 
 } // namespace
 
-std::vector<GlyphIndexEntry> readIndices(const std::string &value) {
+std::vector<GlyphIndexEntry> readIndices(std::string_view value) {
     std::vector<GlyphIndexEntry> entries;
     size_t start = 0;
     for (;;) {
         size_t semicolon = value.find(';', start);
-        entries.push_back(readEntry(value.substr(start, semicolon == std::string::npos ? std::string::npos
-                                                                                         : semicolon - start)));
-        if (semicolon == std::string::npos)
+        entries.push_back(readEntry(value.substr(start, semicolon == std::string_view::npos ? std::string_view::npos
+                                                                                              : semicolon - start)));
+        if (semicolon == std::string_view::npos)
             return entries;
         start = semicolon + 1;
     }

@@ -5,11 +5,11 @@
 
 #include "page/GlyphRun.h"
 
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace fixrd {
 
-std::vector<GlyphIndexEntry> readIndices(const std::string &value);
+std::vector<GlyphIndexEntry> readIndices(std::string_view value);
 
 } // namespace fixrd

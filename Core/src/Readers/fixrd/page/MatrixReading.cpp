@@ -4,7 +4,7 @@
 #include "support/except/ReaderErrors.h"
 
 #include <cstring>
-#include <string>
+#include <string_view>
 
 namespace fixrd {
 
@@ -16,7 +16,7 @@ Matrix readMatrix(const char *value) {
         size_t length = comma != nullptr ? static_cast<size_t>(comma - at) : std::strlen(at);
         if (length == 0)
             throw XPSConformanceError("Missing required CSV element from RenderTransform string");
-        field = leadingDouble(std::string(at, length));
+        field = leadingDouble(std::string_view(at, length));
         at = comma != nullptr ? comma + 1 : at + length;
     }
     Matrix m{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], false};

@@ -3,9 +3,12 @@
 #include "support/except/ReaderErrors.h"
 
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <locale.h>
+#include <string>
 
 namespace fixrd {
 
@@ -17,23 +20,91 @@ locale_t classicLocale() {
     return locale;
 }
 
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+struct Parsed {
+    double value = 0.0;
+    size_t consumed = 0;   // 0: nothing converted
+    bool outOfRange = false;
+};
+
+// strtod in the "C" locale, whose results and grammar it keeps exactly.
+Parsed viaStrtod(std::string_view text) {
+    std::string copy(text);
+    Parsed parsed;
+    errno = 0;
+    char *end = nullptr;
+    parsed.value = strtod_l(copy.c_str(), &end, classicLocale());
+    parsed.consumed = static_cast<size_t>(end - copy.c_str());
+    parsed.outOfRange = errno == ERANGE;
+    errno = 0;
+    return parsed;
+}
+
+// Plain decimal numbers, nearly all the markup holds, go through
+// std::from_chars: correctly rounded, as strtod is, without its locale and
+// multi-precision machinery.  Everything else (hexadecimal, infinities, NaN,
+// results strtod reports as out of range) is left to strtod itself.
+Parsed parseDouble(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    size_t number = at;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    bool plain = at < text.size() &&
+                 ((isDigit(text[at]) && !(text[at] == '0' && at + 1 < text.size() && (text[at + 1] | 0x20) == 'x')) ||
+                  (text[at] == '.' && at + 1 < text.size() && isDigit(text[at + 1])));
+    if (!plain)
+        return viaStrtod(text);
+    // from_chars takes a minus sign but no plus.
+    const char *first = text.data() + (text[number] == '+' ? number + 1 : number);
+    Parsed parsed;
+    auto [end, error] = std::from_chars(first, text.data() + text.size(), parsed.value, std::chars_format::general);
+    if (error != std::errc())
+        return viaStrtod(text);
+    // strtod reports underflow (a subnormal or zero result of nonzero digits)
+    // as out of range; only a zero written as zeros is certainly exact.
+    if (!std::isnormal(parsed.value)) {
+        for (const char *p = first; p < end; ++p) {
+            if ((*p >= '1' && *p <= '9') || *p == 'e' || *p == 'E')
+                return viaStrtod(text);
+        }
+        if (!(parsed.value == 0.0))
+            return viaStrtod(text);
+    }
+    parsed.consumed = static_cast<size_t>(end - text.data());
+    return parsed;
+}
+
 } // namespace
 
 double readNumber(const char *value, const char *message) {
-    errno = 0;
-    char *end = nullptr;
-    double number = strtod_l(value, &end, classicLocale());
-    if (end == value || errno == ERANGE) {
-        errno = 0;
+    Parsed parsed = parseDouble(value);
+    if (parsed.consumed == 0 || parsed.outOfRange)
         throw ReadError(message);
-    }
-    return number;
+    return parsed.value;
 }
 
-double leadingDouble(const std::string &text) { return strtod_l(text.c_str(), nullptr, classicLocale()); }
+double leadingDouble(std::string_view text) { return parseDouble(text).value; }
 
-int32_t leadingInt(const std::string &text) {
-    long long number = std::strtoll(text.c_str(), nullptr, 10);
+// strtoll in base 10, then clamped to 32 bits.
+int32_t leadingInt(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        negative = text[at++] == '-';
+    // Past 2^31 the clamped result no longer changes.
+    constexpr int64_t kSaturated = int64_t{1} << 32;
+    int64_t magnitude = 0;
+    for (; at < text.size() && isDigit(text[at]); ++at) {
+        if (magnitude < kSaturated)
+            magnitude = magnitude * 10 + (text[at] - '0');
+    }
+    int64_t number = negative ? -magnitude : magnitude;
     if (number > std::numeric_limits<int32_t>::max())
         return std::numeric_limits<int32_t>::max();
     if (number < std::numeric_limits<int32_t>::min())

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace fixrd {
 
@@ -13,7 +13,7 @@ namespace fixrd {
 double readNumber(const char *value, const char *message);
 
 // atof and atoi: the longest valid prefix, 0 when there is none; never fail.
-double leadingDouble(const std::string &text);
-int32_t leadingInt(const std::string &text);
+double leadingDouble(std::string_view text);
+int32_t leadingInt(std::string_view text);
 
 } // namespace fixrd
