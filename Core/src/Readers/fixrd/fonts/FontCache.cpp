@@ -45,11 +45,13 @@ std::string FontCache::keyOf(const std::string &fontUri) const {
 }
 
 FontCache::FontTable::iterator FontCache::loadFont(const std::string &key, const std::string &fontUri) {
+    if (last_ != fonts_.end() && last_->first == key && !last_->second.failed)
+        return last_;
     auto found = fonts_.find(key);
     if (found != fonts_.end()) {
         if (found->second.failed)
             throw FontError("Font load previously errored for " + fontUri);
-        return found;
+        return last_ = found;
     }
 
     FontFace face;
@@ -74,7 +76,7 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &key, const
         throw;
     }
     mappedCharacters_ += entry.glyphs.size();
-    return addFont(key, std::move(entry));
+    return last_ = addFont(key, std::move(entry));
 }
 
 void FontCache::openFace(const std::string &fontUri, FontFace &face) {

@@ -25,7 +25,7 @@ class FontFace;
 
 struct FontEntry {
     uint16_t unitsPerEm = 2048;
-    std::map<uint32_t, GlyphMetrics> glyphs;
+    GlyphTable glyphs;
     bool failed = false;
 };
 
@@ -77,6 +77,9 @@ private:
     void openFace(const std::string &fontUri, FontFace &face);
 
     FontTable fonts_;
+    // The font of the run being measured, asked for once per character.
+    // Entries are never erased, so the iterator stays good.
+    FontTable::iterator last_ = fonts_.end();
     DocContext *owner_;
     FT_Library library_ = nullptr;
     std::vector<IOObj *> temporaryFiles_;

@@ -33,7 +33,7 @@ FT_Error FontFace::open(FT_Library library, const char *path) {
     return error;
 }
 
-bool FontFace::metricsByCode(size_t limit, std::map<uint32_t, GlyphMetrics> &table) {
+bool FontFace::metricsByCode(size_t limit, GlyphTable &table) {
     // A map may send any number of codes to one glyph (a single 12-byte
     // group can cover every 32-bit code), so each glyph is loaded once and
     // the walk ends where no character can reach.
@@ -63,7 +63,7 @@ bool FontFace::metricsByCode(size_t limit, std::map<uint32_t, GlyphMetrics> &tab
         if (load(glyph, metrics)) {
             if (table.size() >= limit)
                 return false;
-            table.emplace_hint(table.end(), static_cast<uint32_t>(code), metrics);
+            table.emplace(static_cast<uint32_t>(code), metrics);
         }
         FT_ULong next = FT_Get_Next_Char(face_, code, &glyph);
         // Codes only ever grow; a map that says otherwise must not loop.

@@ -29,7 +29,7 @@ public:
     // glyph does not load are left out.  False when the map reaches more
     // than `limit` codes: each costs some 80 bytes, and a few bytes of map
     // can reach every code.
-    bool metricsByCode(size_t limit, std::map<uint32_t, GlyphMetrics> &table);
+    bool metricsByCode(size_t limit, GlyphTable &table);
 
 private:
     FT_Face face_ = nullptr;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 namespace fixrd {
 
@@ -15,5 +16,9 @@ struct GlyphMetrics {
     int32_t vertBearingY = 0;
     int32_t vertAdvance = 0;
 };
+
+// The metrics of each character a font maps, looked up once per character
+// of every run.
+using GlyphTable = std::unordered_map<uint32_t, GlyphMetrics>;
 
 } // namespace fixrd
