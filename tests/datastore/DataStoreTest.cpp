@@ -49,38 +49,29 @@ protected:
 
 // Calls read "open", "read 4000", "write 10", "seek 0 2", "tell", "close",
 // "release"; release is only recorded, the real record stays with the test.
-class RecordingIO {
-public:
-    explicit RecordingIO(IOObj *real) : real_(real) {
+struct RecordingIO {
+    explicit RecordingIO(IOObj *real) : real(real) {
         io.hostReserved0[0] = this;
         io.fileName = real->fileName;
-        io.open = [](IOObj *self) { return of(self).note("open").real_->open(of(self).real_); };
-        io.read = [](IOObj *self, void *buffer, uint32_t count) {
-            return of(self).note("read " + std::to_string(count)).real_->read(of(self).real_, buffer, count);
+        io.open = [](IOObj *s) { IOObj *r = note(s, "open"); return r->open(r); };
+        io.read = [](IOObj *s, void *b, uint32_t n) { IOObj *r = note(s, "read " + std::to_string(n)); return r->read(r, b, n); };
+        io.write = [](IOObj *s, const void *b, uint32_t n) { IOObj *r = note(s, "write " + std::to_string(n)); return r->write(r, b, n); };
+        io.seek = [](IOObj *s, int64_t at, int from) {
+            IOObj *r = note(s, "seek " + std::to_string(at) + " " + std::to_string(from));
+            return self(s).failSeeks ? 0 : r->seek(r, at, from);
         };
-        io.write = [](IOObj *self, const void *buffer, uint32_t count) {
-            return of(self).note("write " + std::to_string(count)).real_->write(of(self).real_, buffer, count);
-        };
-        io.seek = [](IOObj *self, int64_t offset, int origin) {
-            RecordingIO &me = of(self).note("seek " + std::to_string(offset) + " " + std::to_string(origin));
-            return me.failSeeks ? 0 : me.real_->seek(me.real_, offset, origin);
-        };
-        io.tell = [](IOObj *self) { return of(self).note("tell").real_->tell(of(self).real_); };
-        io.close = [](IOObj *self) { return of(self).note("close").real_->close(of(self).real_); };
-        io.release = [](IOObj *self) { of(self).note("release"); };
+        io.tell = [](IOObj *s) { IOObj *r = note(s, "tell"); return r->tell(r); };
+        io.close = [](IOObj *s) { IOObj *r = note(s, "close"); return r->close(r); };
+        io.release = [](IOObj *s) { note(s, "release"); };
     }
     RecordingIO(const RecordingIO &) = delete;
-    RecordingIO &operator=(const RecordingIO &) = delete;
+    static RecordingIO &self(IOObj *s) { return *static_cast<RecordingIO *>(s->hostReserved0[0]); }
+    static IOObj *note(IOObj *s, std::string call) { return self(s).calls.push_back(std::move(call)), self(s).real; }
 
     IOObj io{};
+    IOObj *real;
     std::vector<std::string> calls;
     bool failSeeks = false;
-
-private:
-    static RecordingIO &of(IOObj *self) { return *static_cast<RecordingIO *>(self->hostReserved0[0]); }
-    RecordingIO &note(std::string call) { return calls.push_back(std::move(call)), *this; }
-
-    IOObj *real_;
 };
 
 using Calls = std::vector<std::string>;
@@ -136,14 +127,11 @@ TEST_F(DataStoreTest, FailuresRaiseGeneralErrorAndCloseTheObject) {
     EXPECT_EQ(view.readString(10), "bc") << "failed operations keep the position saved before them";
 }
 
-
 template <typename Make> void expectArgumentError(Make make, const char *name) {
     try {
         make();
         ADD_FAILURE() << "expected std::invalid_argument " << name;
-    } catch (const std::invalid_argument &e) {
-        EXPECT_STREQ(e.what(), name);
-    }
+    } catch (const std::invalid_argument &e) { EXPECT_STREQ(e.what(), name); }
 }
 
 TEST_F(DataStoreTest, ArgumentErrorsNameTheArgument) {
@@ -157,6 +145,12 @@ TEST_F(DataStoreTest, ArgumentErrorsNameTheArgument) {
     expectArgumentError([&] { DataStoreView(services, &unopenable); }, "pIOobj");
     expectArgumentError([&] { CopyingDataStore(services, duplicateOf, nullptr); }, "pIOobj");
     expectArgumentError([] { ImmutableDataStore(static_cast<DataStoreBase *>(nullptr)); }, "pInput");
+    // A hold or a copy without a usable target is refused.
+    auto other = fileWith("b");
+    DataStoreView view(services, other.get());
+    expectArgumentError([] { DataStoreHold hold(nullptr); }, "pDataStore");
+    expectArgumentError([&] { view.copyTo(nullptr); }, "pDataStore");
+    expectArgumentError([&] { view.copyTo(&view); }, "pDataStore");
 
     char descriptor[80] = {};
     std::strcpy(descriptor + 60, "FontPart_X");
@@ -238,7 +232,6 @@ TEST_F(DataStoreTest, SnapshotsKeepTheContentTheyWereMadeFrom) {
     EXPECT_NE(::access(path.c_str(), F_OK), 0) << "a snapshot's file goes with the store";
 }
 
-
 TEST_F(DataStoreTest, CopiesGoInBlocksThroughOneOpenOfEachSide) {
     std::string text(10000, '\0');
     for (size_t i = 0; i < text.size(); ++i)
@@ -277,11 +270,6 @@ TEST_F(DataStoreTest, HoldKeepsTargetOpenAcrossWrites) {
     }
     EXPECT_EQ(to.calls, Calls({"open", "seek 0 0", "write 2", "write 2", "tell", "close"}));
     EXPECT_EQ(contentOf(target.get()), "abcd");
-
-    // A copy without a usable target is refused.
-    expectArgumentError([] { DataStoreHold hold(nullptr); }, "pDataStore");
-    expectArgumentError([&] { sink.copyTo(nullptr); }, "pDataStore");
-    expectArgumentError([&] { sink.copyTo(&sink); }, "pDataStore");
 }
 
 TEST_F(DataStoreTest, CopiesReachRecordsDuplicatesAndPaths) {
