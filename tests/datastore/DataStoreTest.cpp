@@ -159,7 +159,7 @@ TEST_F(DataStoreTest, ArgumentErrorsNameTheArgument) {
     EXPECT_EQ(store.typeName(), "fontpart_x");
 }
 
-TEST_F(DataStoreTest, OwningStoreReleasesExactlyWhatItOwns) {
+TEST_F(DataStoreTest, OwningStoreReleasesExactlyWhatItOwnsAndMissingServicesRaiseErrors) {
     auto file = fileWith("abcdef");
     RecordingIO unreleasable(file.get());
     unreleasable.io.release = nullptr;
@@ -175,10 +175,8 @@ TEST_F(DataStoreTest, OwningStoreReleasesExactlyWhatItOwns) {
         EXPECT_EQ(source->tell(source), 2) << "the source keeps its own position";
     }
     EXPECT_EQ(host.files().live(), 1) << "the duplicate and its source are both released";
-}
 
-TEST_F(DataStoreTest, MissingServicesRaiseVantrelErrors) {
-    auto file = fileWith("abc");
+    // Missing services raise errors of the module's own.
     RecordingIO untellable(file.get());
     untellable.io.tell = nullptr;
     EXPECT_THROW(OwningDataStore(host.services(), duplicateOf, &untellable.io), general_error);
@@ -232,7 +230,7 @@ TEST_F(DataStoreTest, SnapshotsKeepTheContentTheyWereMadeFrom) {
     EXPECT_NE(::access(path.c_str(), F_OK), 0) << "a snapshot's file goes with the store";
 }
 
-TEST_F(DataStoreTest, CopiesGoInBlocksThroughOneOpenOfEachSide) {
+TEST_F(DataStoreTest, HoldsAndCopiesGoInBlocksThroughOneOpenOfEachSide) {
     std::string text(10000, '\0');
     for (size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char>(i % 251);
@@ -247,20 +245,8 @@ TEST_F(DataStoreTest, CopiesGoInBlocksThroughOneOpenOfEachSide) {
     EXPECT_EQ(from.calls.front(), "open");
     EXPECT_EQ(from.calls.back(), "close");
     EXPECT_EQ(contentOf(target.get()), text);
-
-    // A write that fails half way closes both sides and ends the hold.
-    to.io.write = [](IOObj *, const void *, uint32_t) { return 0; };
-    EXPECT_THROW(view.copyTo(&sink), general_error);
-    EXPECT_EQ(from.calls.back(), "close");
-    EXPECT_EQ(to.calls.back(), "close");
-    EXPECT_EQ(sink.holdCount(), 0);
-}
-
-TEST_F(DataStoreTest, HoldKeepsTargetOpenAcrossWrites) {
-    auto target = fileWith("");
-    RecordingIO to(target.get());
-    DataStoreView sink(host.services(), &to.io);
-    {
+    to.calls.clear();
+    {   // A hold keeps the target open across writes, which go on where the copy ended.
         DataStoreHold hold(&sink);
         DataStoreHold inner(&sink);
         sink.write("ab");
@@ -268,8 +254,15 @@ TEST_F(DataStoreTest, HoldKeepsTargetOpenAcrossWrites) {
         sink.write(std::string("cd"));
         EXPECT_TRUE(sink.isOpen());
     }
-    EXPECT_EQ(to.calls, Calls({"open", "seek 0 0", "write 2", "write 2", "tell", "close"}));
-    EXPECT_EQ(contentOf(target.get()), "abcd");
+    EXPECT_EQ(to.calls, Calls({"open", "seek 10000 0", "write 2", "write 2", "tell", "close"}));
+    EXPECT_EQ(contentOf(target.get()), text + "abcd");
+
+    // A write that fails half way closes both sides and ends the hold.
+    to.io.write = [](IOObj *, const void *, uint32_t) { return 0; };
+    EXPECT_THROW(view.copyTo(&sink), general_error);
+    EXPECT_EQ(from.calls.back(), "close");
+    EXPECT_EQ(to.calls.back(), "close");
+    EXPECT_EQ(sink.holdCount(), 0);
 }
 
 TEST_F(DataStoreTest, CopiesReachRecordsDuplicatesAndPaths) {
