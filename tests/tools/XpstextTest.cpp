@@ -19,7 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Tree = std::map<std::string, std::string>;
 
-const std::string kCorpus = FIXRD_CORPUS_DIR;
 const std::string kSample = std::string(FIXRD_SOURCE_DIR) + "/samples/sample.xps";
 
 CommandResult xpstext(const std::vector<std::string> &arguments, const std::string &input = {}) {
@@ -49,23 +48,6 @@ TEST(Xpstext, SampleAsPlainRawAndWithItsCharset) {
     ASSERT_TRUE(host::appendPlainText(raw.out, decoded));
     EXPECT_EQ(decoded + "\n", plain.out);
     EXPECT_EQ(xpstext({"--charset", kSample}).out.rfind("53\nThe Quiet Work", 0), 0u);
-}
-
-TEST(Xpstext, OneOrFourJobsGiveTheSameTextsAndTrees) {
-    if (!fs::is_directory(kCorpus))
-        GTEST_SKIP() << "the public corpus is not at " << kCorpus << "; nothing to compare";
-    TempFolder four;
-    CommandResult serial = xpstext({"-j", "1", kCorpus}), parallel = xpstext({"-j", "4", "-o", four.path(), kCorpus});
-    EXPECT_EQ(serial.exitStatus, parallel.exitStatus);
-    EXPECT_GT(serial.out.size(), 10000u);
-    EXPECT_EQ(withoutSummary(serial.err), withoutSummary(parallel.err));
-    // The files hold what standard output showed, document by document.
-    std::string joined;
-    for (const auto &[name, text] : readTree(four.path())) {
-        EXPECT_EQ(name.substr(name.size() - 4), ".txt") << name;
-        joined += text;
-    }
-    EXPECT_EQ(joined, serial.out);
 }
 
 TEST(Xpstext, FailingDocumentsAmongGoodOnes) {
