@@ -49,38 +49,29 @@ protected:
 
 // Calls read "open", "read 4000", "write 10", "seek 0 2", "tell", "close",
 // "release"; release is only recorded, the real record stays with the test.
-class RecordingIO {
-public:
-    explicit RecordingIO(IOObj *real) : real_(real) {
+struct RecordingIO {
+    explicit RecordingIO(IOObj *real) : real(real) {
         io.hostReserved0[0] = this;
         io.fileName = real->fileName;
-        io.open = [](IOObj *self) { return of(self).note("open").real_->open(of(self).real_); };
-        io.read = [](IOObj *self, void *buffer, uint32_t count) {
-            return of(self).note("read " + std::to_string(count)).real_->read(of(self).real_, buffer, count);
+        io.open = [](IOObj *s) { IOObj *r = note(s, "open"); return r->open(r); };
+        io.read = [](IOObj *s, void *b, uint32_t n) { IOObj *r = note(s, "read " + std::to_string(n)); return r->read(r, b, n); };
+        io.write = [](IOObj *s, const void *b, uint32_t n) { IOObj *r = note(s, "write " + std::to_string(n)); return r->write(r, b, n); };
+        io.seek = [](IOObj *s, int64_t at, int from) {
+            IOObj *r = note(s, "seek " + std::to_string(at) + " " + std::to_string(from));
+            return self(s).failSeeks ? 0 : r->seek(r, at, from);
         };
-        io.write = [](IOObj *self, const void *buffer, uint32_t count) {
-            return of(self).note("write " + std::to_string(count)).real_->write(of(self).real_, buffer, count);
-        };
-        io.seek = [](IOObj *self, int64_t offset, int origin) {
-            RecordingIO &me = of(self).note("seek " + std::to_string(offset) + " " + std::to_string(origin));
-            return me.failSeeks ? 0 : me.real_->seek(me.real_, offset, origin);
-        };
-        io.tell = [](IOObj *self) { return of(self).note("tell").real_->tell(of(self).real_); };
-        io.close = [](IOObj *self) { return of(self).note("close").real_->close(of(self).real_); };
-        io.release = [](IOObj *self) { of(self).note("release"); };
+        io.tell = [](IOObj *s) { IOObj *r = note(s, "tell"); return r->tell(r); };
+        io.close = [](IOObj *s) { IOObj *r = note(s, "close"); return r->close(r); };
+        io.release = [](IOObj *s) { note(s, "release"); };
     }
     RecordingIO(const RecordingIO &) = delete;
-    RecordingIO &operator=(const RecordingIO &) = delete;
+    static RecordingIO &self(IOObj *s) { return *static_cast<RecordingIO *>(s->hostReserved0[0]); }
+    static IOObj *note(IOObj *s, std::string call) { return self(s).calls.push_back(std::move(call)), self(s).real; }
 
     IOObj io{};
+    IOObj *real;
     std::vector<std::string> calls;
     bool failSeeks = false;
-
-private:
-    static RecordingIO &of(IOObj *self) { return *static_cast<RecordingIO *>(self->hostReserved0[0]); }
-    RecordingIO &note(std::string call) { return calls.push_back(std::move(call)), *this; }
-
-    IOObj *real_;
 };
 
 using Calls = std::vector<std::string>;
@@ -136,14 +127,11 @@ TEST_F(DataStoreTest, FailuresRaiseGeneralErrorAndCloseTheObject) {
     EXPECT_EQ(view.readString(10), "bc") << "failed operations keep the position saved before them";
 }
 
-
 template <typename Make> void expectArgumentError(Make make, const char *name) {
     try {
         make();
         ADD_FAILURE() << "expected std::invalid_argument " << name;
-    } catch (const std::invalid_argument &e) {
-        EXPECT_STREQ(e.what(), name);
-    }
+    } catch (const std::invalid_argument &e) { EXPECT_STREQ(e.what(), name); }
 }
 
 TEST_F(DataStoreTest, ArgumentErrorsNameTheArgument) {
@@ -157,6 +145,12 @@ TEST_F(DataStoreTest, ArgumentErrorsNameTheArgument) {
     expectArgumentError([&] { DataStoreView(services, &unopenable); }, "pIOobj");
     expectArgumentError([&] { CopyingDataStore(services, duplicateOf, nullptr); }, "pIOobj");
     expectArgumentError([] { ImmutableDataStore(static_cast<DataStoreBase *>(nullptr)); }, "pInput");
+    // A hold or a copy without a usable target is refused.
+    auto other = fileWith("b");
+    DataStoreView view(services, other.get());
+    expectArgumentError([] { DataStoreHold hold(nullptr); }, "pDataStore");
+    expectArgumentError([&] { view.copyTo(nullptr); }, "pDataStore");
+    expectArgumentError([&] { view.copyTo(&view); }, "pDataStore");
 
     char descriptor[80] = {};
     std::strcpy(descriptor + 60, "FontPart_X");
@@ -165,7 +159,7 @@ TEST_F(DataStoreTest, ArgumentErrorsNameTheArgument) {
     EXPECT_EQ(store.typeName(), "fontpart_x");
 }
 
-TEST_F(DataStoreTest, OwningStoreReleasesExactlyWhatItOwns) {
+TEST_F(DataStoreTest, OwningStoreReleasesExactlyWhatItOwnsAndMissingServicesRaiseErrors) {
     auto file = fileWith("abcdef");
     RecordingIO unreleasable(file.get());
     unreleasable.io.release = nullptr;
@@ -181,10 +175,8 @@ TEST_F(DataStoreTest, OwningStoreReleasesExactlyWhatItOwns) {
         EXPECT_EQ(source->tell(source), 2) << "the source keeps its own position";
     }
     EXPECT_EQ(host.files().live(), 1) << "the duplicate and its source are both released";
-}
 
-TEST_F(DataStoreTest, MissingServicesRaiseVantrelErrors) {
-    auto file = fileWith("abc");
+    // Missing services raise errors of the module's own.
     RecordingIO untellable(file.get());
     untellable.io.tell = nullptr;
     EXPECT_THROW(OwningDataStore(host.services(), duplicateOf, &untellable.io), general_error);
@@ -238,8 +230,7 @@ TEST_F(DataStoreTest, SnapshotsKeepTheContentTheyWereMadeFrom) {
     EXPECT_NE(::access(path.c_str(), F_OK), 0) << "a snapshot's file goes with the store";
 }
 
-
-TEST_F(DataStoreTest, CopiesGoInBlocksThroughOneOpenOfEachSide) {
+TEST_F(DataStoreTest, HoldsAndCopiesGoInBlocksThroughOneOpenOfEachSide) {
     std::string text(10000, '\0');
     for (size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char>(i % 251);
@@ -254,20 +245,8 @@ TEST_F(DataStoreTest, CopiesGoInBlocksThroughOneOpenOfEachSide) {
     EXPECT_EQ(from.calls.front(), "open");
     EXPECT_EQ(from.calls.back(), "close");
     EXPECT_EQ(contentOf(target.get()), text);
-
-    // A write that fails half way closes both sides and ends the hold.
-    to.io.write = [](IOObj *, const void *, uint32_t) { return 0; };
-    EXPECT_THROW(view.copyTo(&sink), general_error);
-    EXPECT_EQ(from.calls.back(), "close");
-    EXPECT_EQ(to.calls.back(), "close");
-    EXPECT_EQ(sink.holdCount(), 0);
-}
-
-TEST_F(DataStoreTest, HoldKeepsTargetOpenAcrossWrites) {
-    auto target = fileWith("");
-    RecordingIO to(target.get());
-    DataStoreView sink(host.services(), &to.io);
-    {
+    to.calls.clear();
+    {   // A hold keeps the target open across writes, which go on where the copy ended.
         DataStoreHold hold(&sink);
         DataStoreHold inner(&sink);
         sink.write("ab");
@@ -275,13 +254,15 @@ TEST_F(DataStoreTest, HoldKeepsTargetOpenAcrossWrites) {
         sink.write(std::string("cd"));
         EXPECT_TRUE(sink.isOpen());
     }
-    EXPECT_EQ(to.calls, Calls({"open", "seek 0 0", "write 2", "write 2", "tell", "close"}));
-    EXPECT_EQ(contentOf(target.get()), "abcd");
+    EXPECT_EQ(to.calls, Calls({"open", "seek 10000 0", "write 2", "write 2", "tell", "close"}));
+    EXPECT_EQ(contentOf(target.get()), text + "abcd");
 
-    // A copy without a usable target is refused.
-    expectArgumentError([] { DataStoreHold hold(nullptr); }, "pDataStore");
-    expectArgumentError([&] { sink.copyTo(nullptr); }, "pDataStore");
-    expectArgumentError([&] { sink.copyTo(&sink); }, "pDataStore");
+    // A write that fails half way closes both sides and ends the hold.
+    to.io.write = [](IOObj *, const void *, uint32_t) { return 0; };
+    EXPECT_THROW(view.copyTo(&sink), general_error);
+    EXPECT_EQ(from.calls.back(), "close");
+    EXPECT_EQ(to.calls.back(), "close");
+    EXPECT_EQ(sink.holdCount(), 0);
 }
 
 TEST_F(DataStoreTest, CopiesReachRecordsDuplicatesAndPaths) {

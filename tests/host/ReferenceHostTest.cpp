@@ -35,7 +35,7 @@ TEST(ReferenceHost, ConvertsToFourByteCodePointsAndBetweenCharsets) {
     EXPECT_EQ(convert(host, 999, 53, "x"), "<refused>");
 }
 
-TEST(ReferenceHost, MemoryAccountingAndRefusals) {
+TEST(ReferenceHost, MemoryAccountingRefusalsAndTheLimitsOfMemoryAndDisk) {
     ReferenceHost host;
     HostMemory *memory = &host.services()->memory;
     void *a = memory->alloc(memory, 100);
@@ -54,17 +54,14 @@ TEST(ReferenceHost, MemoryAccountingAndRefusals) {
     memory->free(memory, b);
     EXPECT_EQ(host.memory().blocksOutstanding(), 0);
     EXPECT_EQ(host.memory().bytesOutstanding(), 0);
-}
 
-TEST(ReferenceHost, OneDocumentCannotTakeMoreThanTheLimitsOfMemoryAndDisk) {
-    ReferenceHost host;
-    HostMemory *memory = &host.services()->memory;
+    // One document cannot take more than the limits of memory and disk.
     host.memory().setLimits(1000, 1500);
     EXPECT_EQ(memory->alloc(memory, 1001), nullptr);   // one block too large
-    void *a = memory->alloc(memory, 1000);
+    a = memory->alloc(memory, 1000);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(memory->alloc(memory, 501), nullptr);    // over the budget
-    void *b = memory->alloc(memory, 500);
+    b = memory->alloc(memory, 500);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(memory->realloc(memory, b, 501), nullptr);
     b = memory->realloc(memory, b, 10);   // shrinking always fits

@@ -32,11 +32,9 @@ TEST(Install, TreeIsCompleteMovableAndBuildsTheExample) {
           libdir + "/cmake/fixrd/fixrdConfig.cmake", prefix + "/share/man/man1/xpstext.1"})
         EXPECT_TRUE(fs::is_regular_file(file)) << file;
 
-    CommandResult built = runCommand(builtProgram("xpstext"), {kSample});
-    ASSERT_EQ(built.exitStatus, 0);
-    CommandResult installed = runCommand(prefix + "/bin/xpstext", {kSample});
-    EXPECT_EQ(installed.exitStatus, 0) << installed.err;
-    EXPECT_EQ(installed.out, built.out);
+    const std::string text = runCommand(builtProgram("xpstext"), {kSample}).out;
+    ASSERT_NE(text, "");
+    EXPECT_EQ(runCommand(prefix + "/bin/xpstext", {kSample}).out, text);
 
     const std::string example = std::string(FIXRD_SOURCE_DIR) + "/examples";
     CommandResult configure = runCommand(FIXRD_CMAKE_COMMAND,
@@ -45,12 +43,9 @@ TEST(Install, TreeIsCompleteMovableAndBuildsTheExample) {
     ASSERT_EQ(configure.exitStatus, 0) << configure.out << configure.err;
     CommandResult build = runCommand(FIXRD_CMAKE_COMMAND, {"--build", tmp / "example"});
     ASSERT_EQ(build.exitStatus, 0) << build.out << build.err;
-    CommandResult viaCMake = runCommand(tmp / "example/extract-text", {kSample});
-    EXPECT_EQ(viaCMake.exitStatus, 0) << viaCMake.err;
-    EXPECT_EQ(viaCMake.out, built.out);
+    EXPECT_EQ(runCommand(tmp / "example/extract-text", {kSample}).out, text);
     CommandResult missing = runCommand(tmp / "example/extract-text", {tmp / "none.xps"});
-    EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_NE(missing.err.find("none.xps: cannot be opened: No such file or directory (status 12)"), std::string::npos);
+    EXPECT_EQ(std::to_string(missing.exitStatus) + " " + missing.err, "1 extract-text: " + tmp / "none.xps: cannot be opened: No such file or directory (status 12)\n");
 
     // The same program through pkg-config, and the C header from C.
     const std::string pkgConfig = "PKG_CONFIG_PATH='" + libdir + "/pkgconfig' pkg-config ";
@@ -58,8 +53,7 @@ TEST(Install, TreeIsCompleteMovableAndBuildsTheExample) {
                                    "/extract-text.cpp' -o '" + tmp / "by-pkg-config" + "' $(" + pkgConfig +
                                    "--cflags --libs fixrd) -Wl,-rpath,'" + libdir + "'");
     ASSERT_EQ(compiled.exitStatus, 0) << compiled.err;
-    CommandResult viaPkgConfig = runCommand(tmp / "by-pkg-config", {kSample});
-    EXPECT_EQ(viaPkgConfig.out, built.out);
+    EXPECT_EQ(runCommand(tmp / "by-pkg-config", {kSample}).out, text);
     writeFile(tmp / "host.c", "#include \"frame/HostInterfaces.h\"\nint main(void) { return sizeof(IOObj) == 0; }\n");
     CommandResult c = shell(FIXRD_C_COMPILER " -std=c99 -fsyntax-only '" + tmp / "host.c" + "' $(" + pkgConfig +
                             "--cflags fixrd)");

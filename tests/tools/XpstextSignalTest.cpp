@@ -26,26 +26,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What is below `folder`, one path a line.
-std::string listing(const std::string &folder) {
+// What is below `folder`, one path a line; with hostFiles, only the files
+// in a folder of xpstext's own, as a host's temporary files are (a TSan
+// runtime keeps one straight in `folder` briefly while it starts).
+std::string listing(const std::string &folder, bool hostFiles = false) {
     std::string paths;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
          it.increment(error))
-        paths += it->path().string() + "\n";
+        if (!hostFiles || (it.depth() > 0 && it->is_regular_file(error)))
+            paths += it->path().string() + "\n";
     return paths;
-}
-
-// A host's temporary file, which lies in a folder of xpstext's own; files
-// straight in `folder` are not one (a TSan runtime keeps one there briefly
-// while it starts, before xpstext runs at all).
-bool holdsAHostFile(const std::string &folder) {
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error))
-        if (it.depth() > 0 && it->is_regular_file(error))
-            return true;
-    return false;
 }
 
 // Sanitizer builds read a long document some thirty times slower.
@@ -59,18 +50,17 @@ template <class Condition> bool waitFor(Condition condition, int seconds = 300) 
     return true;
 }
 
+// Pages of sixty lines of 110 characters, some 6.7 kB of text a page.
+std::string longDocument(size_t pages) {
+    return documentWithLines(std::vector<std::vector<std::string>>(pages, std::vector<std::string>(60, std::string(110, 'z'))), true);
+}
+
 class XpstextSignals : public ::testing::Test {
 protected:
     TempFolder in, scratch;
     std::string document = in / "long.xps";
     std::vector<pid_t> children;
 
-    // Pages of sixty lines of 110 characters.
-    void writeDocument(size_t pages) {
-        writeFile(document, documentWithLines(std::vector<std::vector<std::string>>(
-                                                  pages, std::vector<std::string>(60, std::string(110, 'z'))),
-                                              true));
-    }
     void TearDown() override {
         // None may outlive the folders it reads and writes.
         for (pid_t child : children) {
@@ -86,14 +76,14 @@ protected:
         children.erase(std::find(children.begin(), children.end(), child));
         return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
     }
-    // Runs xpstext with `arguments`, standard output to `out`, TMPDIR the scratch folder.
+    // Runs xpstext with `arguments`, standard output to `out` (else /dev/null), TMPDIR the scratch folder.
     pid_t start(int out, std::vector<std::string> arguments = {}) {
         if (arguments.empty())
             arguments = {document};
         arguments.insert(arguments.begin(), "xpstext");
         pid_t child = fork();
         if (child == 0) {
-            dup2(out, 1);
+            dup2(out >= 0 ? out : open("/dev/null", O_WRONLY), 1);
             setenv("TMPDIR", scratch.path().c_str(), 1);
             std::vector<char *> argv;
             for (std::string &argument : arguments)
@@ -107,27 +97,21 @@ protected:
     }
 };
 
-TEST_F(XpstextSignals, MidDocumentTheHostsFilesGoAndTheCommandDiesOfTheSignal) {
-    writeDocument(1500);   // some ten megabytes of text: long enough to be caught in the middle
-    int null = open("/dev/null", O_WRONLY);
+TEST_F(XpstextSignals, MidDocumentOrBlockedOnAFullPipeTheHostsFilesGoAndTheCommandDiesOfTheSignal) {
+    writeFile(document, longDocument(1500));   // long enough to be caught in the middle
     for (int signal : {SIGINT, SIGTERM}) {
-        pid_t child = start(null);
-        ASSERT_TRUE(waitFor([&] { return holdsAHostFile(scratch.path()); })) << "no temporary file showed";
+        pid_t child = start(-1);
+        ASSERT_TRUE(waitFor([&] { return !listing(scratch.path(), true).empty(); })) << "no temporary file showed";
         kill(child, signal);
         EXPECT_EQ(signalOfDeath(child), signal);
         EXPECT_EQ(listing(scratch.path()), "") << "left in the scratch folder after signal " << signal;
     }
-    close(null);
-}
 
-TEST_F(XpstextSignals, BlockedOnAReaderThatDoesNotReadItStillDies) {
-    writeDocument(30);   // three times what a pipe holds
-    int pipes[2];
+    // The text is far larger than a pipe: once the pipe is full, the command waits on it.
+    int pipes[2], pending = 0;
     ASSERT_EQ(pipe(pipes), 0);
     pid_t child = start(pipes[1]);
     close(pipes[1]);
-    // The text is far larger than the pipe: once the pipe is full, the command waits on it.
-    int pending = 0;
     ASSERT_TRUE(waitFor([&] { return ioctl(pipes[0], FIONREAD, &pending) == 0 && pending >= 65536; }));
     kill(child, SIGTERM);
     EXPECT_EQ(signalOfDeath(child), SIGTERM);
@@ -137,24 +121,18 @@ TEST_F(XpstextSignals, BlockedOnAReaderThatDoesNotReadItStillDies) {
 
 TEST_F(XpstextSignals, KilledOrTerminatedBatchLeavesNoPartialText) {
     // Four documents with a few megabytes of text each, so that writing them takes a while.
-    std::vector<std::vector<std::string>> pages(500);
-    for (size_t p = 0; p < pages.size(); ++p)
-        for (int line = 0; line < 60; ++line)
-            pages[p].push_back("Page " + std::to_string(p) + " line " + std::to_string(line) +
-                               std::string(100, static_cast<char>('a' + line % 26)));
     for (const char *name : {"d1.xps", "d2.xps", "d3.xps", "d4.xps"})
-        writeFile(in / name, documentWithLines(pages, true));
+        writeFile(in / name, longDocument(500));
     CommandResult whole = runCommand(builtProgram("xpstext"), {in / "d1.xps"});
     ASSERT_EQ(whole.exitStatus, 0) << whole.err;
     ASSERT_GT(whole.out.size(), 3000000u);
 
     const std::regex temporary(R"(\.d\d\.xps\.txt\.xpstext-tmp\.[A-Za-z0-9]{6})");
-    int null = open("/dev/null", O_WRONLY);
     for (int signal : {SIGKILL, SIGTERM}) {
         TempFolder out;
         for (const auto &left : fs::directory_iterator(scratch.path()))   // what SIGKILL could not take away
             fs::remove_all(left.path());
-        pid_t child = start(null, {"-q", "-j", "2", "-o", out.path(), in.path()});
+        pid_t child = start(-1, {"-q", "-j", "2", "-o", out.path(), in.path()});
         std::error_code error;
         ASSERT_TRUE(waitFor([&] { return !fs::is_empty(out.path(), error); }, 60)) << "no output within a minute";
         kill(child, signal);
@@ -168,13 +146,11 @@ TEST_F(XpstextSignals, KilledOrTerminatedBatchLeavesNoPartialText) {
         }
         EXPECT_TRUE(signal == SIGKILL || listing(scratch.path()).empty()) << "the run's scratch folder was left behind";
     }
-    close(null);
 }
 
 TEST(ScratchRemoval, EmptiesTheFolderFromASignalHandlerWithoutFollowingLinks) {
     TempFolder outside, scratch;
     std::string folder = scratch / "xpstext-scratch";
-    writeFile(folder + "/fixrd-1/io-1", "part");
     writeFile(folder + "/fixrd-1/io-2", std::string(100000, 'x'));
     writeFile(folder + "/fixrd-2/deeper/still/io-3", "font");
     for (int i = 0; i < 300; ++i)

@@ -105,15 +105,11 @@ TEST_F(MkparseTest, EntryPointFillsItsEntriesAndLeavesTheOthers) {
         EXPECT_EQ(supported_(name), 1) << name;
 }
 
-std::vector<int> mapAt(const XML_Encoding &encoding, std::initializer_list<int> bytes) {
-    std::vector<int> entries;
-    for (int byte : bytes)
-        entries.push_back(encoding.map[byte]);
-    return entries;
-}
-
 TEST_F(MkparseTest, ByteMapsKeepToExpatsModel) {
     XML_Encoding cyrillic, japanese, eucJp, refused;
+    auto mapAt = [](const XML_Encoding &encoding, std::vector<int> bytes) {
+        return std::transform(bytes.begin(), bytes.end(), bytes.begin(), [&](int byte) { return encoding.map[byte]; }), bytes;
+    };
     ASSERT_EQ(handler_(nullptr, "Windows-1251", &cyrillic), 1);
     for (int byte = 0; byte < 0x80; ++byte)
         ASSERT_EQ(cyrillic.map[byte], byte);
