@@ -24,6 +24,75 @@ std::string render(const fixrd::Extraction &extraction, const Rendering &renderi
     return content;
 }
 
+namespace {
+
+// Writes the document to its output file chunk by chunk as the reader hands
+// the chunks out, so that its text is never collected whole here.  The file
+// is made at the first chunk: a document that fails to open leaves no file
+// and reports its own failure, not one of its output.
+void streamDocument(const InputItem &item, fixrd::Extractor &extractor, const Rendering &rendering,
+                    OutputWriter &writer, Outcome &outcome) {
+    OutputFile file;
+    std::string openError;
+    bool tried = false;
+    bool endsInNewline = true;
+    std::string text;
+    auto begin = [&](uint32_t documentCharset) {
+        tried = true;
+        if (!file.open(writer, item.output, openError))
+            return;
+        if (rendering.charset) {
+            std::string line = std::to_string(documentCharset) + '\n';
+            file.append(line);
+            outcome.bytes += line.size();
+        }
+    };
+    fixrd::Extraction extraction = extractor.extract(item.path, [&](std::string_view chunk, uint32_t charset) {
+        if (!tried)
+            begin(charset);
+        if (!file.isOpen())
+            return;
+        if (rendering.raw) {
+            file.append(chunk);
+            outcome.bytes += chunk.size();
+            return;
+        }
+        text.clear();
+        fixrd::host::appendPlainText(chunk, text);
+        if (text.empty())
+            return;
+        file.append(text);
+        outcome.bytes += text.size();
+        endsInNewline = text.back() == '\n';
+    });
+    if (extraction.status != 0) {
+        outcome.status = extraction.status;
+        outcome.message = std::move(extraction.message);
+        outcome.bytes = 0;
+        return;
+    }
+    if (!tried)
+        begin(extraction.charset);
+    if (!file.isOpen()) {
+        outcome.status = kOutputFailed;
+        outcome.message = std::move(openError);
+        outcome.bytes = 0;
+        return;
+    }
+    if (!rendering.raw && !endsInNewline) {
+        file.append("\n");
+        ++outcome.bytes;
+    }
+    if (file.commit(outcome.message)) {
+        outcome.written = true;
+    } else {
+        outcome.status = kOutputFailed;
+        outcome.bytes = 0;
+    }
+}
+
+} // namespace
+
 Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const Rendering &rendering,
                      OutputWriter *writer) {
     auto started = std::chrono::steady_clock::now();
@@ -34,6 +103,11 @@ Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const R
         return outcome;
     }
     try {
+        if (writer != nullptr) {
+            streamDocument(item, extractor, rendering, *writer, outcome);
+            outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            return outcome;
+        }
         fixrd::Extraction extraction = extractor.extract(item.path);
         if (extraction.status != 0) {
             outcome.status = extraction.status;

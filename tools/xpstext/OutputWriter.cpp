@@ -42,7 +42,10 @@ std::string temporaryPattern(const std::string &path) {
     return folder + "." + name + kTemporaryMarker;
 }
 
-bool OutputWriter::write(const std::string &path, std::string_view content, std::string &error) {
+OutputFile::~OutputFile() { discard(); }
+
+bool OutputFile::open(OutputWriter &writer, const std::string &path, std::string &error) {
+    discard();
     std::filesystem::path target(path);
     std::error_code made;
     if (target.has_parent_path())
@@ -52,7 +55,7 @@ bool OutputWriter::write(const std::string &path, std::string_view content, std:
         return false;
     }
     struct stat existing;
-    if (::lstat(path.c_str(), &existing) == 0 && inputs_.isInputFile({existing.st_dev, existing.st_ino})) {
+    if (::lstat(path.c_str(), &existing) == 0 && writer.inputs_.isInputFile({existing.st_dev, existing.st_ino})) {
         error = "its output " + path + " is one of the inputs; it was not overwritten";
         return false;
     }
@@ -64,28 +67,65 @@ bool OutputWriter::write(const std::string &path, std::string_view content, std:
         return false;
     }
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        temporaries_.insert(temporary);
+        std::lock_guard<std::mutex> lock(writer.mutex_);
+        writer.temporaries_.insert(temporary);
     }
-    bool written = ::fchmod(fd, mode_) == 0 && writeAll(fd, content);
-    int writeError = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        writeError = errno;
-    }
+    writer_ = &writer;
+    path_ = path;
+    temporary_ = std::move(temporary);
+    fd_ = fd;
+    writeError_ = ::fchmod(fd, writer.mode_) == 0 ? 0 : errno;
+    return true;
+}
 
-    std::lock_guard<std::mutex> lock(mutex_);
-    temporaries_.erase(temporary);
-    if (abandoned_ || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+void OutputFile::append(std::string_view content) {
+    if (fd_ >= 0 && writeError_ == 0 && !writeAll(fd_, content))
+        writeError_ = errno;
+}
+
+bool OutputFile::commit(std::string &error) {
+    if (fd_ < 0)
+        return false;
+    int writeError = writeError_;
+    if (::close(fd_) != 0 && writeError == 0)
+        writeError = errno;
+    fd_ = -1;
+
+    OutputWriter &writer = *writer_;
+    std::lock_guard<std::mutex> lock(writer.mutex_);
+    writer.temporaries_.erase(temporary_);
+    bool written = writeError == 0;
+    if (writer.abandoned_ || !written || ::rename(temporary_.c_str(), path_.c_str()) != 0) {
         int renameError = errno;
-        ::unlink(temporary.c_str());
-        if (abandoned_)
+        ::unlink(temporary_.c_str());
+        if (writer.abandoned_)
             error = "the run was interrupted";
         else
-            error = "cannot write " + path + ": " + reason(written ? renameError : writeError);
+            error = "cannot write " + path_ + ": " + reason(written ? renameError : writeError);
+        writer_ = nullptr;
         return false;
     }
+    writer_ = nullptr;
     return true;
+}
+
+void OutputFile::discard() {
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    fd_ = -1;
+    std::lock_guard<std::mutex> lock(writer_->mutex_);
+    if (writer_->temporaries_.erase(temporary_) != 0)
+        ::unlink(temporary_.c_str());
+    writer_ = nullptr;
+}
+
+bool OutputWriter::write(const std::string &path, std::string_view content, std::string &error) {
+    OutputFile file;
+    if (!file.open(*this, path, error))
+        return false;
+    file.append(content);
+    return file.commit(error);
 }
 
 void OutputWriter::abandon() {

@@ -15,6 +15,35 @@
 
 namespace xpstext {
 
+class OutputWriter;
+
+// One output file being written: its bytes go to the temporary file as they
+// come; commit() renames it over the target.  Destroyed uncommitted, the
+// temporary file goes and the target is untouched.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    // False with the cause in `error`.
+    bool open(OutputWriter &writer, const std::string &path, std::string &error);
+    bool isOpen() const { return fd_ >= 0; }
+    // A failed write is remembered and reported by commit().
+    void append(std::string_view content);
+    bool commit(std::string &error);
+
+private:
+    void discard();
+
+    OutputWriter *writer_ = nullptr;
+    std::string path_;
+    std::string temporary_;
+    int fd_ = -1;
+    int writeError_ = 0;
+};
+
 class OutputWriter {
 public:
     // `mode` is the permission new files get (0666 less the umask).
@@ -28,6 +57,8 @@ public:
     void abandon();
 
 private:
+    friend class OutputFile;
+
     const InputList &inputs_;
     mode_t mode_;
     std::mutex mutex_;

@@ -37,6 +37,14 @@ struct InputRelease {
 Extractor::Extractor(const ReaderModule &module) : module_(module), host_(module.directory()) {}
 
 Extraction Extractor::extract(const std::string &path) {
+    std::string records;
+    Extraction result = extract(path, [&](std::string_view chunk, uint32_t) { records.append(chunk); });
+    if (result.status == 0)
+        result.records = std::move(records);
+    return result;
+}
+
+Extraction Extractor::extract(const std::string &path, const ChunkSink &sink) {
     Extraction result;
     const ReaderInterface &table = module_.table();
 
@@ -77,11 +85,10 @@ Extraction Extractor::extract(const std::string &path) {
         uint32_t count = 0, completion = 0;
         result.status = table.fillBuffer(context, buffer, &count, &completion);
         if (result.status != 0) {
-            result.records.clear();
             result.message = describeStatus(result.status, Stage::Read);
             return result;
         }
-        result.records.append(buffer, count);
+        sink(std::string_view(buffer, count), result.charset);
         ++result.chunks;
         if (completion != FIXRD_COMPLETION_MORE)
             return result;

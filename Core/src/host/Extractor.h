@@ -8,7 +8,9 @@
 #include "StatusText.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace fixrd {
 
@@ -28,6 +30,15 @@ public:
     // Extracts the document at `path`.  Nothing the module handed out is
     // kept when a later call fails.
     Extraction extract(const std::string &path);
+
+    // Hands each chunk to `sink` as it comes instead of collecting the
+    // stream in Extraction::records, which stays empty: a large document's
+    // text is then never held twice.  A failure after some chunks were
+    // handed out is reported as such; what the sink got is the caller's.
+    // `charset` is the document's character set number, known before the
+    // first chunk.
+    using ChunkSink = std::function<void(std::string_view chunk, uint32_t charset)>;
+    Extraction extract(const std::string &path, const ChunkSink &sink);
 
     host::ReferenceHost &host() { return host_; }
 
