@@ -108,22 +108,30 @@ Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const R
             outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             return outcome;
         }
-        fixrd::Extraction extraction = extractor.extract(item.path);
+        // Rendered chunk by chunk: the record stream is never held here
+        // beside the text made of it.
+        std::string &content = outcome.content;
+        bool started = false;
+        fixrd::Extraction extraction = extractor.extract(item.path, [&](std::string_view chunk, uint32_t charset) {
+            if (!started && rendering.charset)
+                content = std::to_string(charset) + '\n';
+            started = true;
+            if (rendering.raw)
+                content.append(chunk);
+            else
+                fixrd::host::appendPlainText(chunk, content);
+        });
         if (extraction.status != 0) {
             outcome.status = extraction.status;
             outcome.message = std::move(extraction.message);
+            content = std::string();
         } else {
-            std::string content = render(extraction, rendering);
-            extraction.records = std::string();
+            if (!started && rendering.charset)
+                content = std::to_string(extraction.charset) + '\n';
+            size_t start = rendering.charset ? content.find('\n') + 1 : 0;
+            if (!rendering.raw && content.size() > start && content.back() != '\n')
+                content += '\n';
             outcome.bytes = content.size();
-            if (writer == nullptr) {
-                outcome.content = std::move(content);
-            } else if (writer->write(item.output, content, outcome.message)) {
-                outcome.written = true;
-            } else {
-                outcome.status = kOutputFailed;
-                outcome.bytes = 0;
-            }
         }
     } catch (const std::bad_alloc &) {
         outcome = Outcome();
