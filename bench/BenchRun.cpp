@@ -142,9 +142,9 @@ int main(int argc, char **argv) {
                 "Ratio: the other program's time over xpstext's (above 1: xpstext is faster).\n\n",
                 repeat);
     std::printf("| document | pages | markup MB | xpstext s | pages/s | MB/s | peak MiB | %s s | pages/s | MB/s | "
-                "peak MiB | ratio | Expat parse MB/s |\n",
+                "peak MiB | ratio | Expat parse MB/s | xpstext / floor |\n",
                 other.empty() ? "(none)" : other.c_str());
-    std::printf("|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
+    std::printf("|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
 
     Totals corpusTotals;
     for (size_t d = 0; d < documents.size(); ++d) {
@@ -159,7 +159,7 @@ int main(int argc, char **argv) {
             name += " (xpstext: exit " + std::to_string(ours.exitStatus) + ")";
         if (!mutool.empty() && theirs.exitStatus != 0)
             name += " (mutool: exit " + std::to_string(theirs.exitStatus) + ")";
-        std::printf("| %s | %ld | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", name.c_str(),
+        std::printf("| %s | %ld | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", name.c_str(),
                     markup.pages, number("%.2f", markup.mb).c_str(), number("%.3f", ours.seconds).c_str(),
                     rate(markup.pages, ours.seconds).c_str(), rate(markup.mb, ours.seconds).c_str(),
                     number("%.1f", ours.peakMiB).c_str(),
@@ -168,7 +168,8 @@ int main(int argc, char **argv) {
                     theirs.ran() ? rate(markup.mb, theirs.seconds).c_str() : "-",
                     theirs.ran() ? number("%.1f", theirs.peakMiB).c_str() : "-",
                     theirs.ran() ? number("%.2f", theirs.seconds / ours.seconds).c_str() : "-",
-                    markup.seconds > 0 && markup.mb > 0 ? rate(markup.mb, markup.seconds).c_str() : "-");
+                    markup.seconds > 0 && markup.mb > 0 ? rate(markup.mb, markup.seconds).c_str() : "-",
+                    markup.seconds > 0 ? number("%.2f", ours.seconds / markup.seconds).c_str() : "-");
         std::fflush(stdout);
         bool bothRead = ours.exitStatus == 0 && theirs.ran() && theirs.exitStatus == 0 && markup.seconds > 0;
         if (d >= ownDocuments && bothRead) {
@@ -185,10 +186,11 @@ int main(int argc, char **argv) {
     if (corpusTotals.documents > 0) {
         const Totals &t = corpusTotals;
         std::printf("| **corpus, %d documents both read** | %ld | %.2f | %.3f | %s | %s | %.1f | %.3f | %s | %s | %.1f | "
-                    "%.2f | %s |\n",
+                    "%.2f | %s | %.2f |\n",
                     t.documents, t.pages, t.mb, t.xpstext, rate(t.pages, t.xpstext).c_str(),
                     rate(t.mb, t.xpstext).c_str(), t.xpstextPeak, t.other, rate(t.pages, t.other).c_str(),
-                    rate(t.mb, t.other).c_str(), t.otherPeak, t.other / t.xpstext, rate(t.mb, t.floor).c_str());
+                    rate(t.mb, t.other).c_str(), t.otherPeak, t.other / t.xpstext, rate(t.mb, t.floor).c_str(),
+                    t.floor > 0 ? t.xpstext / t.floor : 0.0);
     }
     if (!corpusDocuments.empty()) {
         // One process for the whole corpus: what a batch saves over a process per document.
