@@ -2,6 +2,7 @@
 // "libpkgrd.so" in one directory and mapped with dlopen.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -10,13 +11,20 @@ namespace fixrd::host {
 class LibraryLoader {
 public:
     explicit LibraryLoader(std::string directory = {}) : directory_(std::move(directory)) {}
+    ~LibraryLoader();
+    LibraryLoader(const LibraryLoader &) = delete;
+    LibraryLoader &operator=(const LibraryLoader &) = delete;
 
     void setDirectory(std::string directory) { directory_ = std::move(directory); }
     const std::string &directory() const { return directory_; }
 
     // The file that `name` stands for.
     std::string pathOf(const std::string &name) const;
-    // A handle, or null with the reason in lastError().
+    // A handle, or null with the reason in lastError().  Each library stays
+    // mapped for as long as the loader lives, whatever is unloaded: the
+    // module loads its companions for every document, and mapping and
+    // relocating them anew each time costs a batch more than small
+    // documents do.
     void *load(const std::string &name);
     void *entryPoint(void *handle, const char *symbol) const;
     void unload(void *handle) const;
@@ -29,6 +37,7 @@ private:
     std::string directory_;
     std::string lastError_;
     std::set<std::string> refused_;
+    std::map<std::string, void *> kept_;   // by path, one handle each
 };
 
 // The directory that holds the shared object containing `address`.
