@@ -23,6 +23,14 @@ locale_t classicLocale() {
 bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Where the number starts, past leading blanks, as strtod and strtoll skip them.
+size_t afterBlanks(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    return at;
+}
+
 struct Parsed {
     double value = 0.0;
     size_t consumed = 0;   // 0: nothing converted
@@ -47,9 +55,7 @@ Parsed viaStrtod(std::string_view text) {
 // multi-precision machinery.  Everything else (hexadecimal, infinities, NaN,
 // results strtod reports as out of range) is left to strtod itself.
 Parsed parseDouble(std::string_view text) {
-    size_t at = 0;
-    while (at < text.size() && isBlank(text[at]))
-        ++at;
+    size_t at = afterBlanks(text);
     size_t number = at;
     if (at < text.size() && (text[at] == '+' || text[at] == '-'))
         ++at;
@@ -91,9 +97,7 @@ double leadingDouble(std::string_view text) { return parseDouble(text).value; }
 
 // strtoll in base 10, then clamped to 32 bits.
 int32_t leadingInt(std::string_view text) {
-    size_t at = 0;
-    while (at < text.size() && isBlank(text[at]))
-        ++at;
+    size_t at = afterBlanks(text);
     bool negative = false;
     if (at < text.size() && (text[at] == '+' || text[at] == '-'))
         negative = text[at++] == '-';
