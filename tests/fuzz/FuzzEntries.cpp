@@ -1,7 +1,6 @@
 #include "FuzzEntries.h"
 
 #include "support/PackageBuilder.h"
-#include "support/RawZip.h"
 
 #include "Extractor.h"
 #include "RecordStream.h"
@@ -26,7 +25,8 @@ namespace fixrd::fuzz {
 
 namespace {
 
-using test::RawZip;
+using test::PackageBuilder;
+using test::stored;
 using test::markup::page;
 
 constexpr const char *kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
@@ -37,15 +37,15 @@ const std::string kPagePart = "Documents/1/Pages/1.fpage";
 
 std::string obfuscated(const std::string &font) { return test::obfuscated(font, kGuid); }
 
-// The package parts every page and font input goes with.  Zips are written
-// by hand: the page and font targets make a package per input, and
-// rebuilding the same large font entry each time would cost more than
-// reading the document.
-RawZip documentEntries() {
-    RawZip entries;
-    entries.add("[Content_Types].xml", test::markup::contentTypes())
-        .add("FixedDocumentSequence.fdseq", test::markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
-        .add("Documents/1/FixedDocument.fdoc", test::markup::document({"Pages/1.fpage"}));
+// The package parts every page and font input goes with, stored as they are
+// written: the page and font targets make a package per input, and deflating
+// the same large font entry each time would cost more than reading the
+// document.
+PackageBuilder documentEntries() {
+    PackageBuilder entries;
+    entries.add("[Content_Types].xml", stored(test::markup::contentTypes()))
+        .add("FixedDocumentSequence.fdseq", stored(test::markup::sequence({"/Documents/1/FixedDocument.fdoc"})))
+        .add("Documents/1/FixedDocument.fdoc", stored(test::markup::document({"Pages/1.fpage"})));
     return entries;
 }
 
@@ -75,8 +75,8 @@ struct Session {
     std::string error;
     std::string folder;
     std::string temporaries;
-    RawZip withFont;   // the document parts and the obfuscated DejaVu font
-    RawZip withPage;   // the document parts and the font target's page
+    PackageBuilder withFont;   // the document parts and the obfuscated DejaVu font
+    PackageBuilder withPage;   // the document parts and the font target's page
 
     Session() {
         folder = test::makePrivateFolder("fixrd-fuzz");
@@ -88,9 +88,9 @@ struct Session {
             if (void *handle = dlopen((std::string(FIXRD_LIB_DIR) + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL))
                 companions.push_back(handle);
         withFont = documentEntries();
-        withFont.add(kObfuscatedFont, obfuscated(test::readFile(kFontFile)));
+        withFont.add(kObfuscatedFont, stored(obfuscated(test::readFile(kFontFile))));
         withPage = documentEntries();
-        withPage.add(kPagePart, fontPage());
+        withPage.add(kPagePart, stored(fontPage()));
     }
     ~Session() {
         for (void *handle : companions)
@@ -106,18 +106,17 @@ Session &session() {
     return shared;
 }
 
-// Extracts the package file made of `pieces` as a program that embeds the
+// Extracts the package file `zip` as a program that embeds the
 // reader would, then checks what must hold after every document, whatever
 // it held.
-std::string extract(std::initializer_list<std::string_view> pieces) {
+std::string extract(std::string_view zip) {
     Session &s = session();
     if (!s.module)
         return "reader module not loaded: " + s.error;
     std::string path = s.folder + "/input.xps";
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        for (std::string_view piece : pieces)
-            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        out.write(zip.data(), static_cast<std::streamsize>(zip.size()));
         if (!out.flush())
             return "cannot write " + path;
     }
@@ -147,17 +146,14 @@ std::string extract(std::initializer_list<std::string_view> pieces) {
 std::string_view view(const uint8_t *data, size_t size) { return {reinterpret_cast<const char *>(data), size}; }
 
 std::string pageTarget(std::string_view markup) {
-    const RawZip &fixed = session().withFont;
-    RawZip page(fixed.local().size());
-    page.add(kPagePart, markup);
-    return extract({fixed.local(), page.local(), fixed.directory(&page)});
+    PackageBuilder package = session().withFont;
+    return extract(package.add(kPagePart, stored(markup)).bytes());
 }
 
 std::string fontTarget(std::string_view font) {
-    const RawZip &fixed = session().withPage;
-    RawZip fonts(fixed.local().size());
-    fonts.add(kPlainFont, font).add(kObfuscatedFont, obfuscated(std::string(font)));
-    return extract({fixed.local(), fonts.local(), fixed.directory(&fonts)});
+    PackageBuilder package = session().withPage;
+    package.add(kPlainFont, stored(font)).add(kObfuscatedFont, stored(obfuscated(std::string(font))));
+    return extract(package.bytes());
 }
 
 std::string attributesTarget(std::string_view input) {
@@ -185,7 +181,7 @@ void prepare() { session(); }
 
 std::string run(Target target, const uint8_t *data, size_t size) {
     switch (target) {
-    case Target::Package: return extract({view(data, size)});
+    case Target::Package: return extract(view(data, size));
     case Target::Page: return pageTarget(view(data, size));
     case Target::Font: return fontTarget(view(data, size));
     case Target::Attributes: return attributesTarget(view(data, size));

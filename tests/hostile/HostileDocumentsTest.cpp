@@ -8,7 +8,6 @@
 #include "fonts/FontTestSupport.h"
 #include "support/PackageBuilder.h"
 #include "support/PageHarness.h"
-#include "support/RawZip.h"
 
 #include "Extractor.h"
 #include "RecordStream.h"
@@ -68,9 +67,9 @@ StoredData deflatedRun(const std::string &head, char fill, int64_t mebibytes, co
     return out;
 }
 
-// The usual parts before the pages, in a RawZip.
-RawZip documentParts(const std::vector<std::string> &pageSources) {
-    RawZip zip;
+// The usual parts before the pages.
+PackageBuilder documentParts(const std::vector<std::string> &pageSources) {
+    PackageBuilder zip;
     zip.add("[Content_Types].xml", markup::contentTypes())
         .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
         .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources));
@@ -127,7 +126,7 @@ void zipBombs(std::vector<HostileCase> &cases) {
         return documentParts(pageSources(1)).add("Documents/1/Pages/1.fpage", deflatedRun("", '\0', 1536, "")).bytes();
     }, PKGRD_ENTRY_TOO_LARGE, nullptr});
     cases.push_back({"1.5 GiB content types declaring 4 KiB", [] {
-        RawZip zip;
+        PackageBuilder zip;
         return zip.add("[Content_Types].xml", deflatedRun("", '\0', 1536, ""), 4096).add("x", "y").bytes();
     }, PKGRD_ENTRY_LONGER_THAN_DECLARED, nullptr});
     // Within every limit: a page of a gibibyte of blanks is read whole.
@@ -162,7 +161,7 @@ void lyingSizes(std::vector<HostileCase> &cases) {
         int64_t types = declared("[Content_Types].xml"), pageSize = declared("Documents/1/Pages/1.fpage"),
                 font = declared("Resources/F.ttf");
         cases.push_back({lie.name, [=] {
-            RawZip zip;
+            PackageBuilder zip;
             return zip.add("[Content_Types].xml", stored(markup::contentTypes()), types)
                 .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
                 .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources(1)))
@@ -190,7 +189,7 @@ void sharedNames(std::vector<HostileCase> &cases) {
             .bytes();
     }, 0, textIs("First")});
     cases.push_back({"content types named twice", [] {
-        RawZip zip;
+        PackageBuilder zip;
         return zip.add("[Content_Types].xml", "<Types/>").add("[Content_Types].xml", markup::contentTypes())
             .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
             .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources(1)))
@@ -207,7 +206,7 @@ void sharedNames(std::vector<HostileCase> &cases) {
     }, 0, textIs("Shared\nShared")});
     // Overlapping entries multiply what one deflated page inflates to.
     cases.push_back({"3000 pages sharing one deflated mebibyte", [] {
-        RawZip zip = documentParts(pageSources(3000));
+        PackageBuilder zip = documentParts(pageSources(3000));
         zip.add("Documents/1/Pages/1.fpage", pageWithFill(pageSaying("Over"), ' ', 1));
         for (size_t i = 2; i <= 3000; ++i)
             zip.alias("Documents/1/Pages/" + std::to_string(i) + ".fpage", 3);
@@ -219,7 +218,7 @@ void manyEntries(std::vector<HostileCase> &cases) {
     const size_t entries = sanitized() ? 10000 : 100000;
     cases.push_back({std::to_string(entries) + " entries, all pages", [=] {
         size_t pages = entries - 3;
-        RawZip zip = documentParts(pageSources(pages));
+        PackageBuilder zip = documentParts(pageSources(pages));
         for (size_t i = 1; i <= pages; ++i)
             zip.add("Documents/1/Pages/" + std::to_string(i) + ".fpage", pageSaying("p" + std::to_string(i)));
         return zip.bytes();
@@ -230,7 +229,7 @@ void manyEntries(std::vector<HostileCase> &cases) {
         for (size_t i = 0; i < entries; ++i)
             documents.push_back(i % 2 ? "/Documents/1/FixedDocument.fdoc" : "/Missing/" + std::to_string(i) + ".fdoc");
         documents.push_back("/Documents/2/Last.fdoc");
-        RawZip zip;
+        PackageBuilder zip;
         return zip.add("[Content_Types].xml", markup::contentTypes())
             .add("FixedDocumentSequence.fdseq", markup::sequence(documents))
             .add("Documents/1/FixedDocument.fdoc", markup::document({"Pages/1.fpage"}))

@@ -1,10 +1,13 @@
 #include "PackageBuilder.h"
 
 #include <zip.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -13,74 +16,54 @@ namespace fixrd::test {
 
 namespace {
 
-// ---- little-endian fields of the written zip -------------------------------
-
-uint32_t read16(const std::string &bytes, size_t at) {
-    if (at + 2 > bytes.size())
-        throw std::runtime_error("zip field beyond the end of the file");
-    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8;
+void put(std::string &out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>(value >> (8 * i));
 }
 
-uint32_t read32(const std::string &bytes, size_t at) { return read16(bytes, at) | read16(bytes, at + 2) << 16; }
-
-void write16(std::string &bytes, size_t at, uint32_t value) {
-    if (at + 2 > bytes.size())
-        throw std::runtime_error("zip field beyond the end of the file");
-    bytes[at] = static_cast<char>(value & 0xff);
-    bytes[at + 1] = static_cast<char>((value >> 8) & 0xff);
-}
-
-void write32(std::string &bytes, size_t at, uint32_t value) {
-    write16(bytes, at, value & 0xffff);
-    write16(bytes, at + 2, value >> 16);
-}
-
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kEndSignature = 0x06054b50;
-
-// Where one entry's two headers start.
-struct Headers {
-    size_t local;
-    size_t central;
-};
-
-// Walks the central directory from the end record, as a reader would, so
-// the patch lands on the headers the reader will see.
-Headers findHeaders(const std::string &bytes, const std::string &name) {
-    if (bytes.size() < 22)
-        throw std::runtime_error("zip too short");
-    size_t end = bytes.size() - 22;
-    while (read32(bytes, end) != kEndSignature) {
-        if (end == 0)
-            throw std::runtime_error("no end of central directory record");
-        --end;
-    }
-    uint32_t count = read16(bytes, end + 10);
-    size_t at = read32(bytes, end + 16);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (read32(bytes, at) != kCentralSignature)
-            throw std::runtime_error("broken central directory");
-        size_t nameLength = read16(bytes, at + 28);
-        size_t extraLength = read16(bytes, at + 30);
-        size_t commentLength = read16(bytes, at + 32);
-        if (bytes.compare(at + 46, nameLength, name) == 0 && nameLength == name.size()) {
-            size_t local = read32(bytes, at + 42);
-            if (read32(bytes, local) != kLocalSignature)
-                throw std::runtime_error("no local header for " + name);
-            return {local, at};
-        }
-        at += 46 + nameLength + extraLength + commentLength;
-    }
-    throw std::runtime_error("no entry named " + name);
+uint32_t crcOf(uint32_t crc, std::string_view data) {
+    return static_cast<uint32_t>(crc32(crc, reinterpret_cast<const Bytef *>(data.data()), static_cast<uInt>(data.size())));
 }
 
 std::string xmlDeclaration() { return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"; }
 
 } // namespace
 
+StoredData stored(std::string_view data) { return {std::string(data), 0, crcOf(0, data), data.size()}; }
+
+StoredData deflated(const std::function<std::string()> &produce) {
+    StoredData out;
+    out.method = 8;
+    z_stream stream{};
+    if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2 failed");
+    unsigned char block[1 << 16];
+    for (bool last = false; !last;) {
+        std::string input = produce();
+        last = input.empty();
+        out.crc = crcOf(out.crc, input);
+        out.size += input.size();
+        stream.next_in = reinterpret_cast<Bytef *>(input.data());
+        stream.avail_in = static_cast<uInt>(input.size());
+        do {
+            stream.next_out = block;
+            stream.avail_out = sizeof block;
+            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+            out.bytes.append(reinterpret_cast<char *>(block), sizeof block - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return out;
+}
+
 PackageBuilder &PackageBuilder::add(const std::string &name, const std::string &data, Compression compression) {
-    entries_.push_back({name, data, compression});
+    entries_.push_back({name, data, compression, {}});
+    return *this;
+}
+
+PackageBuilder &PackageBuilder::add(const std::string &name, StoredData data, int64_t declaredSize) {
+    entries_.push_back({name, "", Compression::Store, std::move(data), true, declaredSize});
+    byField_ = true;
     return *this;
 }
 
@@ -93,29 +76,36 @@ PackageBuilder &PackageBuilder::addPieces(const std::string &name, const std::ve
     return *this;
 }
 
-PackageBuilder &PackageBuilder::corruptCrc(const std::string &name) {
-    damage_.push_back({Damage::Crc, name, 0});
+PackageBuilder &PackageBuilder::alias(const std::string &name, size_t index) {
+    entries_.push_back({name, "", Compression::Store, {}});
+    entries_.back().aliasOf = index;
+    byField_ = true;
     return *this;
 }
 
+PackageBuilder &PackageBuilder::damage(Damage::Kind kind, const std::string &name, uint32_t value) {
+    damage_.push_back({kind, name, value});
+    byField_ = true;
+    return *this;
+}
+PackageBuilder &PackageBuilder::corruptCrc(const std::string &name) { return damage(Damage::Crc, name, 0); }
+PackageBuilder &PackageBuilder::markEncrypted(const std::string &name) { return damage(Damage::Encrypted, name, 0); }
 PackageBuilder &PackageBuilder::claimUncompressedSize(const std::string &name, uint32_t size) {
-    damage_.push_back({Damage::Size, name, size});
-    return *this;
+    return damage(Damage::Size, name, size);
 }
-
-PackageBuilder &PackageBuilder::markEncrypted(const std::string &name) {
-    damage_.push_back({Damage::Encrypted, name, 0});
-    return *this;
-}
-
 PackageBuilder &PackageBuilder::setCompressionMethod(const std::string &name, uint16_t method) {
-    damage_.push_back({Damage::Method, name, method});
-    return *this;
+    return damage(Damage::Method, name, method);
 }
 
 std::string PackageBuilder::bytes() const {
-    // libzip writes data descriptors only when it cannot seek back, so a real
-    // file gives plain headers that carry the CRC and sizes to be patched.
+    std::set<std::string_view> names;
+    bool twice = false;
+    for (const Entry &entry : entries_)
+        twice |= !names.insert(entry.name).second;
+    return byField_ || twice ? fieldByField() : zipped();
+}
+
+std::string PackageBuilder::zipped() const {
     TempFile file("", ".zip");
     int error = 0;
     zip_t *archive = zip_open(file.path().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
@@ -146,34 +136,57 @@ std::string PackageBuilder::bytes() const {
         zip_discard(archive);
         throw std::runtime_error("zip_close failed: " + reason);
     }
-    std::string zip = readFile(file.path());
+    return readFile(file.path());
+}
 
-    for (const Damage &damage : damage_) {
-        Headers at = findHeaders(zip, damage.name);
-        if (read16(zip, at.local + 6) & 0x0008)
-            throw std::runtime_error("unexpected data descriptor for " + damage.name);
-        switch (damage.kind) {
-        case Damage::Crc: {
-            uint32_t crc = read32(zip, at.local + 14) ^ 0xffffffffu;
-            write32(zip, at.local + 14, crc);
-            write32(zip, at.central + 16, crc);
-            break;
+std::string PackageBuilder::fieldByField() const {
+    std::string local, central;
+    std::vector<std::string> records;   // each entry's directory record less its name
+    for (const Damage &d : damage_)
+        if (std::none_of(entries_.begin(), entries_.end(), [&](const Entry &e) { return e.name == d.name; }))
+            throw std::runtime_error("no entry named " + d.name);
+    for (const Entry &entry : entries_) {
+        if (entry.aliasOf != SIZE_MAX) {
+            std::string record = records.at(entry.aliasOf);
+            record.replace(28, 2, std::string{char(entry.name.size()), char(entry.name.size() >> 8)});
+            records.push_back(record);
+            central += record + entry.name;
+            continue;
         }
-        case Damage::Size:
-            write32(zip, at.local + 22, damage.value);
-            write32(zip, at.central + 24, damage.value);
-            break;
-        case Damage::Encrypted:
-            write16(zip, at.local + 6, read16(zip, at.local + 6) | 1);
-            write16(zip, at.central + 8, read16(zip, at.central + 8) | 1);
-            break;
-        case Damage::Method:
-            write16(zip, at.local + 8, damage.value);
-            write16(zip, at.central + 10, damage.value);
-            break;
+        StoredData data = entry.prepared ? entry.stored
+                          : entry.compression == Compression::Store
+                              ? stored(entry.data)
+                              : deflated([&, done = false]() mutable { return done ? std::string() : (done = true, entry.data); });
+        uint64_t size = entry.declaredSize >= 0 ? static_cast<uint64_t>(entry.declaredSize) : data.size;
+        uint16_t flags = 0, method = data.method;
+        for (const Damage &d : damage_) {
+            bool first = d.name == entry.name;
+            for (size_t i = 0; i < records.size() && first; ++i)
+                first = entries_[i].name != entry.name;
+            if (!first)
+                continue;
+            d.kind == Damage::Crc         ? void(data.crc = ~data.crc)
+            : d.kind == Damage::Size      ? void(size = d.value)
+            : d.kind == Damage::Encrypted ? void(flags |= 1)
+                                          : void(method = uint16_t(d.value));
         }
+        // Version 20, the flags, the method, 1980-01-01, CRC, both sizes, the name, no extra field.
+        std::string fields;
+        put(fields, 20, 2), put(fields, flags, 2), put(fields, method, 2), put(fields, 0x210000, 4), put(fields, data.crc, 4);
+        put(fields, data.bytes.size(), 4), put(fields, size, 4), put(fields, entry.name.size(), 2), put(fields, 0, 2);
+        std::string record;
+        put(record, 0x02014b50, 4), put(record, 20, 2);
+        record += fields;
+        put(record, 0, 2), put(record, 0, 2), put(record, 0, 2), put(record, 0, 4), put(record, local.size(), 4);
+        records.push_back(record);
+        put(local, 0x04034b50, 4);
+        local += fields + entry.name + data.bytes;
+        central += record + entry.name;
     }
-    return zip;
+    size_t count = records.size(), size = central.size(), offset = local.size();
+    put(central, 0x06054b50, 4), put(central, 0, 4), put(central, count, 2), put(central, count, 2);
+    put(central, size, 4), put(central, offset, 4), put(central, 0, 2);
+    return local + central;
 }
 
 std::string PackageBuilder::writeTo(const std::string &path) const {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fixrd::test {
@@ -16,18 +18,40 @@ constexpr const char *kSequenceContentType = "application/vnd.ms-package.xps-fix
 
 enum class Compression { Deflate, Store };
 
+// An entry's bytes as the zip stores them.
+struct StoredData {
+    std::string bytes;
+    uint16_t method = 0;   // 0 stored, 8 deflated
+    uint32_t crc = 0;
+    uint64_t size = 0;     // uncompressed
+};
+
+// `data` as a stored entry.
+StoredData stored(std::string_view data);
+// Raw deflate of what `produce` returns, called until it returns "" (so a
+// part of hundreds of megabytes never sits in memory whole).
+StoredData deflated(const std::function<std::string()> &produce);
+
+// libzip writes the package, so that tests do not share the reader's reading
+// of the format; only what libzip cannot write (damage, duplicate names,
+// entries sharing their data, data deflated elsewhere) makes the builder
+// write it field by field.
 class PackageBuilder {
 public:
     // Entries are written in the order they are added.  Names are stored as
     // given (raw bytes), without a leading "/".
     PackageBuilder &add(const std::string &name, const std::string &data,
                         Compression compression = Compression::Deflate);
+    // `declaredSize` (uncompressed) goes into both headers in place of the true one.
+    PackageBuilder &add(const std::string &name, StoredData data, int64_t declaredSize = -1);
     // A part stored as interleaved pieces name/[0].piece, name/[1].piece, ...
     // With lastMarker the final piece is named name/[n].last.piece.
     PackageBuilder &addPieces(const std::string &name, const std::vector<std::string> &pieces,
                               bool lastMarker = false);
+    // A second directory entry, under `name`, for the data of entry `index`.
+    PackageBuilder &alias(const std::string &name, size_t index);
 
-    // Damage applied to the written bytes (local header and central directory).
+    // Damage to the named entry, in its local header and directory entry alike.
     PackageBuilder &corruptCrc(const std::string &name);
     PackageBuilder &claimUncompressedSize(const std::string &name, uint32_t size);
     PackageBuilder &markEncrypted(const std::string &name);
@@ -48,14 +72,24 @@ private:
         std::string name;
         std::string data;
         Compression compression;
+        StoredData stored;
+        bool prepared = false;     // `stored` holds the data
+        int64_t declaredSize = -1;
+        size_t aliasOf = SIZE_MAX;
     };
+    // Damage to the first entry of the name, applied as it is written.
     struct Damage {
         enum Kind { Crc, Size, Encrypted, Method } kind;
         std::string name;
         uint32_t value;
     };
+    PackageBuilder &damage(Damage::Kind kind, const std::string &name, uint32_t value);
+    std::string zipped() const;
+    std::string fieldByField() const;
+
     std::vector<Entry> entries_;
     std::vector<Damage> damage_;
+    bool byField_ = false;
 };
 
 // Markup for the usual parts.
