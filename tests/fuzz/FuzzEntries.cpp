@@ -190,15 +190,10 @@ std::string run(Target target, const uint8_t *data, size_t size) {
 }
 
 bool targetNamed(const std::string &name, Target &target) {
-    static const std::pair<const char *, Target> kNames[] = {
-        {"package", Target::Package}, {"page", Target::Page}, {"font", Target::Font}, {"attributes", Target::Attributes}};
-    for (const auto &[known, value] : kNames) {
-        if (name == known) {
-            target = value;
-            return true;
-        }
-    }
-    return false;
+    const char *names[] = {"package", "page", "font", "attributes"};   // in Target's order
+    auto found = std::find(std::begin(names), std::end(names), name);
+    target = static_cast<Target>(found - std::begin(names));
+    return found != std::end(names);
 }
 
 } // namespace fixrd::fuzz
