@@ -33,18 +33,6 @@ TEST_F(FontLoading, FailuresAreRecordedOnceWithTheirCause) {
     EXPECT_EQ(failure("Resources/Late.ttf"), "Couldn't extract font file for font at Resources/Late.ttf");
 }
 
-TEST_F(FontLoading, TheFontUriTextIsTheKey) {
-    package({{"Resources/F.ttf", dejaVu()}});
-    EXPECT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
-    EXPECT_EQ(fonts().unitsPerEm("/Resources/F.ttf"), 2048);
-    EXPECT_EQ(container.extractCalls, 1);
-    EXPECT_EQ(fonts().unitsPerEm("Resources/F.ttf"), 2048);   // one part, a second load
-    EXPECT_EQ(container.extractCalls, 2);
-    EXPECT_EQ(fonts().temporaryFiles().size(), 2u);
-    EXPECT_EQ(failure("/resources/F.ttf"), "Couldn't get an IO object for font file for font at /resources/F.ttf");
-    EXPECT_EQ(failure("//Resources/F.ttf"), "Couldn't get an IO object for font file for font at //Resources/F.ttf");
-}
-
 TEST_F(FontLoading, CharactersAreLookedUpByCodePoint) {
     std::string font = dejaVu();
     package({{"Resources/F.ttf", font}, {"Resources/NoMap.ttf", withoutTables(font, {"cmap", "post"})}});
