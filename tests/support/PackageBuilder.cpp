@@ -140,12 +140,18 @@ std::string PackageBuilder::zipped() const {
 }
 
 std::string PackageBuilder::fieldByField() const {
+    // Each damage goes to the first entry of its name, as a reader finds it.
+    std::vector<size_t> damaged;
+    for (const Damage &d : damage_) {
+        auto entry = std::find_if(entries_.begin(), entries_.end(), [&](const Entry &e) { return e.name == d.name; });
+        if (entry == entries_.end())
+            throw std::runtime_error("no entry named " + d.name);
+        damaged.push_back(static_cast<size_t>(entry - entries_.begin()));
+    }
     std::string local, central;
     std::vector<std::string> records;   // each entry's directory record less its name
-    for (const Damage &d : damage_)
-        if (std::none_of(entries_.begin(), entries_.end(), [&](const Entry &e) { return e.name == d.name; }))
-            throw std::runtime_error("no entry named " + d.name);
-    for (const Entry &entry : entries_) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const Entry &entry = entries_[i];
         if (entry.aliasOf != SIZE_MAX) {
             std::string record = records.at(entry.aliasOf);
             record.replace(28, 2, std::string{char(entry.name.size()), char(entry.name.size() >> 8)});
@@ -153,26 +159,24 @@ std::string PackageBuilder::fieldByField() const {
             central += record + entry.name;
             continue;
         }
-        StoredData data = entry.prepared ? entry.stored
-                          : entry.compression == Compression::Store
-                              ? stored(entry.data)
-                              : deflated([&, done = false]() mutable { return done ? std::string() : (done = true, entry.data); });
+        StoredData made;
+        if (!entry.prepared)
+            made = entry.compression == Compression::Store
+                       ? stored(entry.data)
+                       : deflated([&, done = false]() mutable { return done ? std::string() : (done = true, entry.data); });
+        const StoredData &data = entry.prepared ? entry.stored : made;
         uint64_t size = entry.declaredSize >= 0 ? static_cast<uint64_t>(entry.declaredSize) : data.size;
+        uint32_t crc = data.crc;
         uint16_t flags = 0, method = data.method;
-        for (const Damage &d : damage_) {
-            bool first = d.name == entry.name;
-            for (size_t i = 0; i < records.size() && first; ++i)
-                first = entries_[i].name != entry.name;
-            if (!first)
-                continue;
-            d.kind == Damage::Crc         ? void(data.crc = ~data.crc)
-            : d.kind == Damage::Size      ? void(size = d.value)
-            : d.kind == Damage::Encrypted ? void(flags |= 1)
-                                          : void(method = uint16_t(d.value));
-        }
+        for (size_t d = 0; d < damage_.size(); ++d)
+            if (damaged[d] == i)
+                damage_[d].kind == Damage::Crc         ? void(crc = ~crc)
+                : damage_[d].kind == Damage::Size      ? void(size = damage_[d].value)
+                : damage_[d].kind == Damage::Encrypted ? void(flags |= 1)
+                                                       : void(method = uint16_t(damage_[d].value));
         // Version 20, the flags, the method, 1980-01-01, CRC, both sizes, the name, no extra field.
         std::string fields;
-        put(fields, 20, 2), put(fields, flags, 2), put(fields, method, 2), put(fields, 0x210000, 4), put(fields, data.crc, 4);
+        put(fields, 20, 2), put(fields, flags, 2), put(fields, method, 2), put(fields, 0x210000, 4), put(fields, crc, 4);
         put(fields, data.bytes.size(), 4), put(fields, size, 4), put(fields, entry.name.size(), 2), put(fields, 0, 2);
         std::string record;
         put(record, 0x02014b50, 4), put(record, 20, 2);
@@ -180,13 +184,13 @@ std::string PackageBuilder::fieldByField() const {
         put(record, 0, 2), put(record, 0, 2), put(record, 0, 2), put(record, 0, 4), put(record, local.size(), 4);
         records.push_back(record);
         put(local, 0x04034b50, 4);
-        local += fields + entry.name + data.bytes;
-        central += record + entry.name;
+        local.append(fields).append(entry.name).append(data.bytes);
+        central.append(record).append(entry.name);
     }
     size_t count = records.size(), size = central.size(), offset = local.size();
     put(central, 0x06054b50, 4), put(central, 0, 4), put(central, count, 2), put(central, count, 2);
     put(central, size, 4), put(central, offset, 4), put(central, 0, 2);
-    return local + central;
+    return local.append(central);
 }
 
 std::string PackageBuilder::writeTo(const std::string &path) const {
