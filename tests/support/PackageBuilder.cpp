@@ -123,6 +123,8 @@ std::string PackageBuilder::zipped() const {
             zip_discard(archive);
             throw std::runtime_error("cannot add " + entry.name + ": " + reason);
         }
+        // A fixed time keeps two builds of one document byte-identical.
+        zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), 1577836800, 0);
         int method = entry.compression == Compression::Store ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
         zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), method, 0);
     }
