@@ -1,12 +1,14 @@
-// Writes the seed corpora of the fuzz targets with the tests' package
-// builder: small documents of every shape the reader knows, a few damaged
-// ones, pages, fonts and attribute values.
+// Writes the seed corpora of the fuzz targets: the packages of the document
+// cases, pages, fonts and attribute values.
 //
 // Usage: make-fuzz-seeds FOLDER   (writes FOLDER/package, page, font, attributes)
-#include "support/PackageBuilder.h"
+#include "cases/CaseFile.h"
 #include "support/SyntheticFont.h"
 
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include <cstdio>
 #include <cstdint>
@@ -14,8 +16,6 @@
 #include <string>
 #include <vector>
 
-using fixrd::test::Compression;
-using fixrd::test::PackageBuilder;
 namespace markup = fixrd::test::markup;
 
 namespace {
@@ -44,38 +44,18 @@ std::vector<std::string> pages() {
     };
 }
 
+// Every document case that is small enough: each shows the reader one
+// behaviour, and large inputs slow every execution that mutates them.
 std::vector<std::string> packages() {
-    const std::string page = pages()[0];
-    std::vector<std::string> out;
-    out.push_back(PackageBuilder::document({page, pages()[1]}).bytes());
-    out.push_back(PackageBuilder::document({pages()[3]}, fixrd::test::kOpenXpsNamespace).bytes());
-    out.push_back(PackageBuilder()
-                      .add("[Content_Types].xml", markup::contentTypes(), Compression::Store)
-                      .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}), Compression::Store)
-                      .add("Documents/1/FixedDocument.fdoc", markup::document({"Pages/1.fpage"}), Compression::Store)
-                      .addPieces("Documents/1/Pages/1.fpage", {page.substr(0, 40), page.substr(40, 60), page.substr(100)}, true)
-                      .bytes());
-    out.push_back(PackageBuilder()
-                      .add("[Content_Types].xml", markup::contentTypes(""))
-                      .add("FixedDocSeq.fdseq", markup::sequence({"Doc.fdoc", "/Documents/1/FixedDocument.fdoc"}))
-                      .add("Documents/1/FixedDocument.fdoc", markup::document({"/Documents/1/Pages/1.fpage", "Pages/2.fpage"}))
-                      .add("Documents/1/Pages/1.fpage", page, Compression::Store)
-                      .add("Documents/1/Pages/2.fpage", pages()[4], Compression::Store)
-                      .bytes());
-    // Two documents in folders of their own, pages named relative to each.
-    out.push_back(PackageBuilder()
-                      .add("[Content_Types].xml", markup::contentTypes())
-                      .add("FixedDocumentSequence.fdseq", markup::sequence({"/Docs/A.fdoc", "/Gone.fdoc", "/Documents/2/B.fdoc"}))
-                      .add("Docs/A.fdoc", markup::document({"../Pages/a.fpage", "./b.fpage"}))
-                      .add("Pages/a.fpage", page)
-                      .add("Docs/b.fpage", pages()[4])
-                      .add("Documents/2/B.fdoc", markup::document({"Pages/1.fpage", "/Pages/a.fpage"}))
-                      .add("Documents/2/Pages/1.fpage", pages()[1])
-                      .bytes());
-    out.push_back(PackageBuilder::document({page}).corruptCrc("Documents/1/Pages/1.fpage").bytes());
-    out.push_back(PackageBuilder::document({page}).claimUncompressedSize("Documents/1/Pages/1.fpage", 20).bytes());
-    out.push_back(PackageBuilder::document({page}).markEncrypted("[Content_Types].xml").bytes());
-    out.push_back(PackageBuilder::document({pages()[5], pages()[6]}).setCompressionMethod("Documents/1/Pages/2.fpage", 12).bytes());
+    std::vector<std::string> files, out;
+    for (const auto &entry : std::filesystem::directory_iterator(FIXRD_SOURCE_DIR "/tests/cases"))
+        if (entry.path().extension() == ".case")
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    for (const std::string &file : files)
+        for (const fixrd::test::DocumentCase &c : fixrd::test::readCaseFile(file))
+            if (std::string bytes = fixrd::test::packageBytes(c); bytes.size() <= 64 * 1024)
+                out.push_back(std::move(bytes));
     return out;
 }
 
