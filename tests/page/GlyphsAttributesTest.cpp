@@ -126,22 +126,5 @@ TEST(IndicesReading, Grammar) {
     EXPECT_EQ(entries("99999999999"), "(1:1)2147483647,0,0,0;");
 }
 
-TEST(MatrixReading, SixFieldsOrAnError) {
-    Matrix identity = readMatrix("1,0,0,1,0,0");
-    EXPECT_TRUE(identity.identity);
-    Matrix scale = readMatrix("2,0,0,2,10,20,ignored");
-    EXPECT_FALSE(scale.identity);
-    EXPECT_EQ(mapPoint(scale, {1, 1}), (Point{12, 22}));
-    EXPECT_EQ(readMatrix(" 1.5x,0,0,1,0,0").m11, 1.5);
-    for (const char *bad : {"1 0 0 1 0 0", "{StaticResource T}", "1,0,0,1,0,", "1,0,0,1,0", "1,,0,1,0,0", ""}) {
-        try {
-            readMatrix(bad);
-            ADD_FAILURE() << bad;
-        } catch (const XPSConformanceError &e) {
-            EXPECT_STREQ(e.what(), "Missing required CSV element from RenderTransform string");
-        }
-    }
-}
-
 } // namespace
 } // namespace fixrd::test
