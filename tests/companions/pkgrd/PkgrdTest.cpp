@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <list>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,14 @@ private:
 TEST_F(Pkgrd, RawNamesCutTo279BytesAndSizesInCentralDirectoryOrder) {
     EXPECT_NE(table.companionReserved[PKGRD_TABLE_SET_TOTAL_SIZE_LIMIT - 5], nullptr);
     EXPECT_TRUE(table.companionReserved[8 - 5] == nullptr && table.companionReserved[9 - 5] == nullptr);
+    // Each status has a text of its own; any other number gets the unknown one.
+    auto describe = reinterpret_cast<PkgrdDescribeStatusFn>(table.companionReserved[PKGRD_TABLE_DESCRIBE_STATUS - 5]);
+    std::set<std::string> texts = {describe(PKGRD_OK)};
+    for (int32_t status = PKGRD_BAD_ARGUMENT; status <= PKGRD_PACKAGE_TOO_LARGE; ++status)
+        texts.insert(describe(status));
+    EXPECT_EQ(texts.size(), 14u);
+    for (int32_t other : {-1, 99, PKGRD_PACKAGE_TOO_LARGE + 1})
+        EXPECT_STREQ(describe(other), "unknown container status") << other;
     std::string longName;
     for (int i = 0; longName.size() < 300; ++i)
         longName += "d" + std::to_string(i) + "/";
