@@ -13,15 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> caseFiles() {
-    std::vector<std::string> files;
-    for (const auto &entry : fs::directory_iterator(fs::path(FIXRD_SOURCE_DIR) / "tests/cases"))
-        if (entry.path().extension() == ".case")
-            files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // Pulls buffers until completion 100; the status of the first failure.
 uint32_t pull(DocContext *context, std::string &records) {
     char buffer[5031];
@@ -94,7 +85,7 @@ TEST_P(DocumentCases, GiveTheirText) {
         run(c);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DocumentCases, ::testing::ValuesIn(caseFiles()),
+INSTANTIATE_TEST_SUITE_P(Files, DocumentCases, ::testing::ValuesIn(caseFilesIn(FIXRD_SOURCE_DIR "/tests/cases")),
                          [](const auto &info) {
                              std::string name = fs::path(info.param).stem().string();
                              for (char &ch : name)

@@ -4,6 +4,8 @@
 
 #include "RecordStream.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
@@ -284,6 +286,15 @@ std::vector<DocumentCase> readCaseFile(const std::string &path) {
         }
     }
     return cases;
+}
+
+std::vector<std::string> caseFilesIn(const std::string &folder) {
+    std::vector<std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".case")
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::string packageBytes(const DocumentCase &c) { return c.file ? *c.file : c.package.bytes(); }

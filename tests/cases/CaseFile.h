@@ -31,6 +31,9 @@ struct DocumentCase {
 // The bytes of the file the case hands the reader.
 std::string packageBytes(const DocumentCase &c);
 
+// The *.case files of a folder, in byte order of their paths.
+std::vector<std::string> caseFilesIn(const std::string &folder);
+
 // Every case of a file; throws std::runtime_error naming the line of a fault.
 std::vector<DocumentCase> readCaseFile(const std::string &path);
 

@@ -7,9 +7,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <filesystem>
-
 #include <cstdio>
 #include <cstdint>
 #include <fstream>
@@ -47,12 +44,8 @@ std::vector<std::string> pages() {
 // Every document case that is small enough: each shows the reader one
 // behaviour, and large inputs slow every execution that mutates them.
 std::vector<std::string> packages() {
-    std::vector<std::string> files, out;
-    for (const auto &entry : std::filesystem::directory_iterator(FIXRD_SOURCE_DIR "/tests/cases"))
-        if (entry.path().extension() == ".case")
-            files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
-    for (const std::string &file : files)
+    std::vector<std::string> out;
+    for (const std::string &file : fixrd::test::caseFilesIn(FIXRD_SOURCE_DIR "/tests/cases"))
         for (const fixrd::test::DocumentCase &c : fixrd::test::readCaseFile(file))
             if (std::string bytes = fixrd::test::packageBytes(c); bytes.size() <= 64 * 1024)
                 out.push_back(std::move(bytes));
