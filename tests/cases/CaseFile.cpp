@@ -242,8 +242,10 @@ DocumentCase assemble(Reading &r) {
 
 } // namespace
 
-std::vector<DocumentCase> readCaseFile(const std::string &path) {
-    std::istringstream in(readFile(path) + "\n===\n");
+std::vector<DocumentCase> readCaseFile(const std::string &path) { return readCases(readFile(path), path); }
+
+std::vector<DocumentCase> readCases(const std::string &text, const std::string &path) {
+    std::istringstream in(text + "\n===\n");
     Words lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);

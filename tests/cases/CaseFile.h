@@ -36,6 +36,8 @@ std::vector<std::string> caseFilesIn(const std::string &folder);
 
 // Every case of a file; throws std::runtime_error naming the line of a fault.
 std::vector<DocumentCase> readCaseFile(const std::string &path);
+// The same for a case text, its faults named after `path`.
+std::vector<DocumentCase> readCases(const std::string &text, const std::string &path);
 
 // A record stream as "[text]" per text record, "_" for a record holding one
 // space and "/" for a line break; "<error>" where it is malformed.

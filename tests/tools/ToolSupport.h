@@ -72,7 +72,4 @@ inline std::string documentWithLines(const std::vector<std::vector<std::string>>
     return package.bytes();
 }
 
-// A one-page package whose text is `line`.
-inline std::string documentSaying(const std::string &line) { return documentWithLines({{line}}); }
-
 } // namespace fixrd::test
