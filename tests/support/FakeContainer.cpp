@@ -17,11 +17,7 @@ void FakeContainer::install(DocContext *context) {
 }
 
 int32_t FakeContainer::entryInfo(void *handle, int32_t index, EntryInfo *info) {
-    FakeContainer *self = of(handle);
-    ++self->infoCalls;
-    const FakeEntry &entry = self->entries.at(static_cast<size_t>(index));
-    if (entry.infoStatus != 0)
-        return entry.infoStatus;
+    const FakeEntry &entry = of(handle)->entries.at(static_cast<size_t>(index));
     std::memset(info, 0, sizeof *info);
     std::strncpy(info->name, entry.name.c_str(), sizeof info->name - 1);
     info->size = static_cast<int32_t>(entry.data.size());
@@ -39,8 +35,6 @@ int32_t FakeContainer::extractEntry(void *handle, int32_t index, IOObj *target) 
 }
 
 int32_t FakeContainer::readEntry(void *handle, int32_t index, void *buffer, int32_t size, int32_t *delivered) {
-    if (of(handle)->readStatus != 0)
-        return of(handle)->readStatus;
     const FakeEntry &entry = of(handle)->entries.at(static_cast<size_t>(index));
     int32_t n = std::min<int32_t>(size, static_cast<int32_t>(entry.data.size()));
     std::memcpy(buffer, entry.data.data(), static_cast<size_t>(n));

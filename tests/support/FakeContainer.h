@@ -1,6 +1,6 @@
-// An in-memory stand-in for the container companion, so that part lookup can
-// be tested entry by entry: names, sizes and failing info calls are chosen by
-// the test, and every call is counted.
+// An in-memory stand-in for the container companion, so that font loading
+// can be tested part by part: the entries and a failing extraction are
+// chosen by the test, and extractions are counted.
 #pragma once
 
 #include "frame/HostInterfaces.h"
@@ -16,16 +16,13 @@ namespace fixrd::test {
 struct FakeEntry {
     std::string name;
     std::string data;
-    int32_t infoStatus = 0;   // non-zero: entryInfo fails with it
 };
 
 class FakeContainer {
 public:
     std::vector<FakeEntry> entries;
-    int infoCalls = 0;
     int extractCalls = 0;
     int32_t extractStatus = 0;   // returned by extractEntry after writing
-    int32_t readStatus = 0;
 
     // Points the context at this container.
     void install(DocContext *context);
