@@ -138,6 +138,7 @@ struct Entry {
     std::string name, data;
     bool stored = false, lastPiece = false;
     std::vector<size_t> cuts;
+    std::string aliasOf;   // a directory entry over that entry's data
 };
 
 struct Reading {
@@ -168,6 +169,8 @@ void readPackageLine(Reading &r, const Words &w, const Words &block) {
         }
         e.data = directive == "font" ? font(w, 2) : content(w, at, block).substr(0, keep);
         r.entries.push_back(e);
+    } else if (directive == "alias" && w.size() == 3) {
+        r.entries.push_back({w[1], "", false, false, {}, w[2]});
     } else if (directive == "file") {
         r.c.file = unescape(w.size() > 1 ? join(w, 1, " ") : join(block, 0, "\n"));
     } else if (directive == "damage" && w.size() == 3) {
@@ -225,8 +228,18 @@ DocumentCase assemble(Reading &r) {
                 }
     }
     all.insert(all.end(), r.entries.begin(), r.entries.end());
+    std::vector<std::string> added;   // the builder's entries so far, by name
     for (const Entry &e : all) {
+        if (!e.aliasOf.empty()) {
+            auto of = std::find(added.begin(), added.end(), e.aliasOf);
+            if (of == added.end())
+                throw std::runtime_error("alias of " + e.aliasOf + ", which is no earlier entry");
+            r.c.package.alias(e.name, static_cast<size_t>(of - added.begin()));
+            added.push_back(e.name);
+            continue;
+        }
         if (e.cuts.empty() && !e.lastPiece) {
+            added.push_back(e.name);
             r.c.package.add(e.name, e.data, e.stored ? Compression::Store : Compression::Deflate);
             continue;
         }
@@ -236,6 +249,7 @@ DocumentCase assemble(Reading &r) {
             pieces.push_back(e.data.substr(from, cut - from)), from = cut;
         pieces.push_back(e.data.substr(std::min(from, e.data.size())));
         r.c.package.addPieces(e.name, pieces, e.lastPiece);
+        added.insert(added.end(), pieces.size(), e.name + "/[piece]");
     }
     return std::move(r.c);
 }

@@ -1,6 +1,6 @@
-// Packages built to hurt: zip bombs, sizes that lie, a sample cut short at
-// every 97th byte, shared and repeated entry names, 100 000 entries, deep and
-// huge pages, fonts that are not fonts.  Each case runs in a child of its own
+// Packages built to hurt: zip bombs, a sample cut short at every 97th byte,
+// entries sharing their data, 100 000 entries, deep and huge pages, fonts
+// that map every character.  Smaller hostile documents are document cases.  Each case runs in a child of its own
 // and must end with a status within its time, leave nothing behind, and stay
 // within the memory and disk the README states.
 #include "HostileRun.h"
@@ -135,75 +135,6 @@ void zipBombs(std::vector<HostileCase> &cases) {
             .add("Documents/1/Pages/1.fpage", pageWithFill(pageSaying("Before the blanks"), ' ', 1023))
             .bytes();
     }, 0, textIs("Before the blanks")});
-}
-
-void lyingSizes(std::vector<HostileCase> &cases) {
-    const std::string page = pageSaying("Some text");
-    const struct {
-        const char *name;
-        std::string entry;
-        int64_t declared;
-        uint32_t status;
-    } lies[] = {
-        {"page declaring ten times its size", "Documents/1/Pages/1.fpage", int64_t(page.size()) * 10,
-         PKGRD_ENTRY_SHORTER_THAN_DECLARED},
-        {"page declaring half its size", "Documents/1/Pages/1.fpage", int64_t(page.size()) / 2,
-         PKGRD_ENTRY_LONGER_THAN_DECLARED},
-        {"page declaring nothing", "Documents/1/Pages/1.fpage", 0, 6},
-        {"page declaring 3 GiB", "Documents/1/Pages/1.fpage", int64_t(3) << 30, PKGRD_ENTRY_TOO_LARGE},
-        // All ones sends a reader to a zip64 field that is not there.
-        {"page declaring 4 GiB", "Documents/1/Pages/1.fpage", 0xFFFFFFFF, 12},
-        {"content types declaring 1 GiB", "[Content_Types].xml", int64_t(1) << 30, PKGRD_ENTRY_SHORTER_THAN_DECLARED},
-        {"font declaring 1 GiB", "Resources/F.ttf", int64_t(1) << 30, 0},
-    };
-    for (const auto &lie : lies) {
-        auto declared = [&lie](const char *entry) { return lie.entry == entry ? lie.declared : -1; };
-        int64_t types = declared("[Content_Types].xml"), pageSize = declared("Documents/1/Pages/1.fpage"),
-                font = declared("Resources/F.ttf");
-        cases.push_back({lie.name, [=] {
-            PackageBuilder zip;
-            return zip.add("[Content_Types].xml", stored(markup::contentTypes()), types)
-                .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
-                .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources(1)))
-                .add("Documents/1/Pages/1.fpage", stored(page), pageSize)
-                .add("Resources/F.ttf", stored(dejaVu()), font)
-                .bytes();
-        }, lie.status, textIs(lie.status == 0 ? "Some text" : "")});
-    }
-    // Pieces are read through a buffer of their declared size.
-    for (int64_t declared : {int64_t(100) << 20, int64_t(1) << 30, int64_t(0x7FFFFFFF)}) {
-        cases.push_back({"piece declaring " + std::to_string(declared >> 20) + " MiB", [=] {
-            return documentParts(pageSources(1))
-                .add("Documents/1/Pages/1.fpage/[0].piece", stored(page.substr(0, 100)), declared)
-                .add("Documents/1/Pages/1.fpage/[1].last.piece", page.substr(100))
-                .bytes();
-        }, declared <= (int64_t(256) << 20) ? uint32_t(PKGRD_ENTRY_SHORTER_THAN_DECLARED) : 2u, nullptr});
-    }
-}
-
-void sharedNames(std::vector<HostileCase> &cases) {
-    cases.push_back({"page named twice", [] {
-        return documentParts(pageSources(1))
-            .add("Documents/1/Pages/1.fpage", pageSaying("First"))
-            .add("Documents/1/Pages/1.fpage", pageSaying("Second"))
-            .bytes();
-    }, 0, textIs("First")});
-    cases.push_back({"content types named twice", [] {
-        PackageBuilder zip;
-        return zip.add("[Content_Types].xml", "<Types/>").add("[Content_Types].xml", markup::contentTypes())
-            .add("FixedDocumentSequence.fdseq", markup::sequence({"/Documents/1/FixedDocument.fdoc"}))
-            .add("Documents/1/FixedDocument.fdoc", markup::document(pageSources(1)))
-            .add("Documents/1/Pages/1.fpage", pageSaying("Types"))
-            .bytes();
-    }, 0, textIs("Types")});
-    // Two directory entries over one local entry, the second under another
-    // name; each page starts a line of its own.
-    cases.push_back({"two pages sharing their data", [] {
-        return documentParts(pageSources(2))
-            .add("Documents/1/Pages/1.fpage", pageSaying("Shared"))
-            .alias("Documents/1/Pages/2.fpage", 3)
-            .bytes();
-    }, 0, textIs("Shared\nShared")});
     // Overlapping entries multiply what one deflated page inflates to.
     cases.push_back({"3000 pages sharing one deflated mebibyte", [] {
         PackageBuilder zip = documentParts(pageSources(3000));
@@ -259,19 +190,6 @@ void deepAndLongPages(std::vector<HostileCase> &cases) {
             .add("Resources/F.ttf", dejaVu())
             .bytes();
     }, 0, textWithoutSpacesIs("Indexedtext")});
-    // Ten thousand million characters from 300 bytes of entities: Expat stops it, the page ends there.
-    cases.push_back({"a billion laughs", [] {
-        std::string laughs = "<!DOCTYPE FixedPage [<!ENTITY a \"aaaaaaaaaa\">";
-        for (char entity = 'b'; entity <= 'j'; ++entity) {
-            laughs += std::string("<!ENTITY ") + entity + " \"";
-            for (int i = 0; i < 10; ++i)
-                laughs += std::string("&") + char(entity - 1) + ";";
-            laughs += "\">";
-        }
-        std::string page = markup::page(glyphs(10, 20, "before") + glyphs(10, 40, "&j;"));
-        page.insert(page.find("<FixedPage"), laughs + "]>");
-        return PackageBuilder::document({page}).bytes();
-    }, 0, textIs("before")});
 
     const int64_t target = (sanitized() ? 20 : 200) * kMiB;
     auto lines = std::make_shared<int64_t>(0);
@@ -301,19 +219,7 @@ void deepAndLongPages(std::vector<HostileCase> &cases) {
     }, 0, [=](const Cost &cost) { EXPECT_EQ(cost.textBytes, uint64_t(*lines) * 901 - 1); }, target / kMiB});
 }
 
-void fontsThatAreNotFonts(std::vector<HostileCase> &cases) {
-    auto stillRead = [](const std::string &part, std::function<std::string()> bytes) {
-        return [=] {
-            std::string body = "<Glyphs FontUri=\"/" + part + "\" FontRenderingEmSize=\"10\" OriginX=\"10\" "
-                               "OriginY=\"20\" UnicodeString=\"Still read\" Indices=\";,100\"/>";
-            return PackageBuilder::document({markup::page(body)}).add(part, bytes()).bytes();
-        };
-    };
-    cases.push_back({"a font that is not a font", stillRead("Resources/F.ttf", [] { return std::string(5000, '\x5A'); }),
-                     0, textWithoutSpacesIs("Stillread")});
-    cases.push_back({"an obfuscated font with a short name",
-                     stillRead("Resources/F.odttf", [] { return obfuscated(dejaVu()); }), 0,
-                     textWithoutSpacesIs("Stillread")});
+void hugeFonts(std::vector<HostileCase> &cases) {
     // Many fonts that each map every character: memory grows with each.
     cases.push_back({"20 fonts mapping every character", [] {
         std::string everything = withManyToOneMap(dejaVu(), 0, 0x10FFFF, 36);
@@ -331,7 +237,7 @@ void fontsThatAreNotFonts(std::vector<HostileCase> &cases) {
 const std::vector<HostileCase> &hostileCases() {
     static const std::vector<HostileCase> cases = [] {
         std::vector<HostileCase> all;
-        for (auto add : {zipBombs, lyingSizes, sharedNames, manyEntries, deepAndLongPages, fontsThatAreNotFonts})
+        for (auto add : {zipBombs, manyEntries, deepAndLongPages, hugeFonts})
             add(all);
         return all;
     }();
