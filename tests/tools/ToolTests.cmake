@@ -14,5 +14,5 @@ foreach(transcript ${transcripts})
   get_filename_component(name ${transcript} NAME_WE)
   add_test(NAME Transcript.${name} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tools/transcripts/run-transcript ${transcript})
   set_tests_properties(Transcript.${name} PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 ENVIRONMENT
-    "PATH=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}:$ENV{PATH};SAMPLE=${CMAKE_SOURCE_DIR}/samples/sample.xps;SOURCE=${CMAKE_SOURCE_DIR};BUILD=${CMAKE_BINARY_DIR};LIBDIR=${CMAKE_INSTALL_LIBDIR};CXX=${CMAKE_CXX_COMPILER};CC=${CMAKE_C_COMPILER};EXAMPLE_FLAGS=${example_flags}")
+    "PATH=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}:${CMAKE_CURRENT_SOURCE_DIR}/tools/transcripts:$ENV{PATH};SAMPLE=${CMAKE_SOURCE_DIR}/samples/sample.xps;SOURCE=${CMAKE_SOURCE_DIR};BUILD=${CMAKE_BINARY_DIR};LIBDIR=${CMAKE_INSTALL_LIBDIR};CXX=${CMAKE_CXX_COMPILER};CC=${CMAKE_C_COMPILER};EXAMPLE_FLAGS=${example_flags}")
 endforeach()

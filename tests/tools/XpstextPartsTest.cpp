@@ -1,16 +1,24 @@
 // The command's parts on their own where the command's tests cannot reach:
 // names cut to a folder's limit, bytes that are no UTF-8, the singular
-// summary and how far a batch runs ahead of the outcome it hands back.
+// summary, how far a batch runs ahead of the outcome it hands back, and the
+// scratch folder emptied from a signal handler.
 #include "BatchRunner.h"
 #include "JsonLines.h"
 #include "OutputNames.h"
 #include "OutputWriter.h"
 #include "Progress.h"
+#include "ScratchRemoval.h"
+
+#include "support/PackageBuilder.h"   // makePrivateFolder
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <thread>
 
@@ -72,6 +80,29 @@ TEST(XpstextParts, OutcomesComeBackInOrderWithinTheWindow) {
     auto stopAtThree = [&](size_t index, Outcome &) { return order.push_back(index), index < 3; };
     EXPECT_FALSE(runner.run(kCount, work, stopAtThree, [] { return true; }));
     EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 3}));
+}
+
+TEST(XpstextParts, ScratchEmptiedFromASignalHandlerWithoutFollowingLinks) {
+    namespace fs = std::filesystem;
+    std::string outside = fixrd::test::makePrivateFolder("xpstext-test");
+    std::string folder = fixrd::test::makePrivateFolder("xpstext-test") + "/xpstext-scratch";
+    for (const char *name : {"fixrd-1", "fixrd-2/deeper/still", "fixrd-3"})
+        fs::create_directories(folder + "/" + name);
+    std::ofstream(folder + "/fixrd-1/io-2") << std::string(100000, 'x');
+    std::ofstream(folder + "/fixrd-2/deeper/still/io-3") << "font";
+    for (int i = 0; i < 300; ++i)
+        std::ofstream(folder + "/fixrd-3/io-" + std::to_string(i)) << "many";
+    std::ofstream(outside + "/kept") << "not ours";
+    fs::create_symlink(outside, folder + "/fixrd-2/link");
+    prepareScratchRemoval(folder);
+    struct sigaction action {};
+    action.sa_handler = [](int) { removeScratch(); };
+    sigaction(SIGUSR1, &action, nullptr);
+    raise(SIGUSR1);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_TRUE(fs::exists(outside + "/kept"));
+    fs::remove_all(outside);
+    fs::remove_all(fs::path(folder).parent_path());
 }
 
 } // namespace
