@@ -4,7 +4,7 @@
 
 namespace fixrd {
 
-std::string describeStatus(uint32_t status, Stage stage) {
+const char *statusText(uint32_t status, Stage stage) {
     switch (status) {
     case 0: return "success";
     case 1: return "a companion library (pkgrd or mkparse) could not be loaded";
@@ -29,8 +29,11 @@ std::string describeStatus(uint32_t status, Stage stage) {
     case PKGRD_ENTRY_UNREADABLE: return "a part's data could not be read from the file";
     case PKGRD_OUT_OF_MEMORY: return "out of memory while decompressing a part";
     case PKGRD_PACKAGE_TOO_LARGE: return "the parts read from the package together exceed the size limit for one document";
+    case kStatusStopped: return "stopped by the caller";
     default: return "failed with an unknown status";
     }
 }
+
+std::string describeStatus(uint32_t status, Stage stage) { return statusText(status, stage); }
 
 } // namespace fixrd
