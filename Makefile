@@ -20,15 +20,20 @@ all: build
 deps:
 	@scripts/install-deps
 
+CONFIGURE = cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
+
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
+	@$(CONFIGURE)
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@scripts/test-ratio
 
-run: build
+# Only the command and what it loads: no tests.
+run: deps
+	@$(CONFIGURE)
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target xpstext FIXRD pkgrd mkparse
 	@$(BUILD_DIR)/bin/xpstext $(SAMPLE)
 
 # Regenerates the bundled sample document.

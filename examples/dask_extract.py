@@ -92,6 +92,11 @@ def items_of(operands, output):
         else:
             taken[name] = item["path"]
             item["output"] = name
+    # Workers have folders of their own: they get absolute paths, reports the names as given.
+    for item in items:
+        item["read"] = os.path.abspath(item["path"])
+        if "output" in item:
+            item["write"] = os.path.abspath(item["output"])
     return items
 
 
@@ -121,12 +126,12 @@ def read_one(item):
     line = {"path": item["path"], "status": item["problem"], "message": item["message"], "bytes": 0}
     written = False
     if not item["problem"]:
-        result = fixrd.extract(item["path"], records=False)
+        result = fixrd.extract(item["read"], records=False)
         line["status"], line["message"] = result.status, result.message
         if result.ok:
             text = result.text.encode("utf-8", "surrogateescape")
             try:
-                write_whole(item["output"], text)
+                write_whole(item["write"], text)
                 line["bytes"], written = len(text), True
             except OSError as error:
                 line["status"] = OUTPUT_FAILED
@@ -186,7 +191,7 @@ def main():
         if options.scheduler:
             client = Client(options.scheduler)
         else:
-            cluster = LocalCluster(n_workers=options.workers, threads_per_worker=1, dashboard_address=None,
+            cluster = LocalCluster(n_workers=options.workers, threads_per_worker=1, dashboard_address=":0",
                                    silence_logs=40)
             client = Client(cluster)
         with client:

@@ -1,5 +1,6 @@
-"""examples/dask_extract.py on a two-worker LocalCluster against xpstext -o:
-the same texts byte for byte, the same report but for the times."""
+"""examples/dask_extract.py on a two-worker LocalCluster it starts, and
+against the address of a running scheduler, against xpstext -o: the same
+texts byte for byte, the same report but for the times."""
 import os
 import re
 import subprocess
@@ -32,12 +33,22 @@ def run(command, where):
     return done.returncode, report, errors, tree(os.path.join(where, "texts"))
 
 
-def test_the_corpus_as_xpstext_names_and_reports_it(xpstext, corpus, sample, tmp_path):
+@pytest.fixture(scope="module")
+def scheduler():
+    """The address of a running two-worker cluster, as `dask scheduler` gives one."""
+    from distributed import LocalCluster
+    with LocalCluster(n_workers=2, threads_per_worker=1, dashboard_address=":0", silence_logs=40) as cluster:
+        yield cluster.scheduler_address
+
+
+def test_the_corpus_as_xpstext_names_and_reports_it(xpstext, corpus, sample, scheduler, tmp_path):
     listing = tmp_path / "list"
     listing.write_text(f"{sample}\n{tmp_path}/missing.xps\n{sample}\n")   # the second sample collides
-    for operands in ([corpus], ["--files-from", str(listing)]):
+    runs = [(["--workers", "2"], [corpus]), (["--scheduler", scheduler], [corpus]),
+            (["--workers", "2"], ["--files-from", str(listing)])]
+    for cluster, operands in runs:
         given = [sample, f"{tmp_path}/missing.xps", sample] if operands[0] == "--files-from" else operands
-        by_dask = run([sys.executable, EXAMPLE, "--workers", "2", "--jsonl", "-o", "texts"] + operands, tmp_path / "dask")
+        by_dask = run([sys.executable, EXAMPLE, "--jsonl", "-o", "texts"] + cluster + operands, tmp_path / "dask")
         by_xpstext = run([xpstext, "--jsonl", "-o", "texts"] + given, tmp_path / "xpstext")
         assert by_dask[0] == by_xpstext[0] == 1
         assert by_dask[1] == by_xpstext[1]

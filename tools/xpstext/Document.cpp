@@ -47,7 +47,7 @@ void streamDocument(const InputItem &item, fixrd::Extractor &extractor, const Re
             outcome.bytes += line.size();
         }
     };
-    fixrd::Extraction extraction = extractor.extract(item.path, [&](std::string_view chunk, uint32_t charset) {
+    fixrd::Extraction extraction = extractor.extract(item.source.empty() ? item.path : item.source, [&](std::string_view chunk, uint32_t charset) {
         if (!tried)
             begin(charset);
         if (!file.isOpen())
@@ -112,7 +112,7 @@ Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const R
         // beside the text made of it.
         std::string &content = outcome.content;
         bool started = false;
-        fixrd::Extraction extraction = extractor.extract(item.path, [&](std::string_view chunk, uint32_t charset) {
+        fixrd::Extraction extraction = extractor.extract(item.source.empty() ? item.path : item.source, [&](std::string_view chunk, uint32_t charset) {
             if (!started && rendering.charset)
                 content = std::to_string(charset) + '\n';
             started = true;

@@ -94,6 +94,17 @@ bool hasDocumentExtension(const std::string &name) {
 }
 
 void InputList::addOperand(const std::string &path) {
+    if (path == "-") {
+        InputItem item = document(path);
+        item.relative = "stdin";
+        item.standardInput = true;
+        items_.push_back(std::move(item));
+        return;
+    }
+    addPath(path);
+}
+
+void InputList::addPath(const std::string &path) {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
         items_.push_back(document(path));
@@ -140,7 +151,7 @@ void InputList::addNulSeparated(std::istream &in, const std::string &listName) {
             items_.push_back(failed("--files0-from=" + listName, kNotAFile,
                                   "entry " + std::to_string(entry) + " is an empty file name"));
         else
-            addOperand(name);
+            addPath(name);   // a list names files: "-" in it is one of that name
     }
 }
 

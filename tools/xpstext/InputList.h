@@ -21,6 +21,8 @@ struct InputItem {
     uint32_t problem = 0;  // a CommandStatus when the item is not a document
     std::string message;   // what the problem is
     std::string output;    // the file -o writes for it; empty without -o
+    std::string source;    // where it is read from when that is not path: standard input's copy
+    bool standardInput = false;   // the operand "-"
 };
 
 struct FileIdentity {
@@ -38,7 +40,8 @@ struct FileIdentityHash {
 class InputList {
 public:
     // A file (taken whatever its name) or a folder (searched).  A path that
-    // does not exist is kept as a document: reading it reports why.
+    // does not exist is kept as a document: reading it reports why.  "-" is
+    // standard input, named "stdin" below -o; "./-" is a file of that name.
     void addOperand(const std::string &path);
     // Every name in a NUL-separated list, each as an operand.  An empty name
     // is a failed item that says where in the list it was.
@@ -52,6 +55,7 @@ public:
     bool isInputFile(FileIdentity id) const { return identities_.count(id) != 0; }
 
 private:
+    void addPath(const std::string &path);
     void addFolder(const std::string &folder);
 
     std::vector<InputItem> items_;

@@ -52,7 +52,7 @@ unsigned availableCores() {
 int parseCommandLine(int argc, char **argv, Options &options) {
     CLI::App app{"Extracts the text of XPS and OpenXPS documents.", "xpstext"};
     app.set_version_flag("--version", std::string("xpstext (fixrd) ") + FIXRD_VERSION);
-    app.add_option("FILE", options.inputs, "XPS or OpenXPS files, or folders to search for them");
+    app.add_option("FILE", options.inputs, "XPS or OpenXPS files, or folders to search for them; - reads one from standard input");
     app.add_option("--files0-from", options.files0From,
                    "read the names of the inputs, each ended by a NUL, from FILE (- for standard input)")
         ->type_name("FILE");

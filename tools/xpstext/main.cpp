@@ -11,6 +11,7 @@
 #include "ScratchRemoval.h"
 
 #include "ReaderModule.h"
+#include "SpooledInput.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,6 +115,24 @@ int main(int argc, char **argv) {
     if (!module) {
         std::cerr << "xpstext: cannot load the reader module: " << error << '\n';
         return 1;
+    }
+    // Standard input is read once, into a private copy that every "-" reads:
+    // the container reader needs a file.  Ctrl-C stops a terminal's input.
+    fixrd::host::SpooledInput standardInput;
+    for (xpstext::InputItem &item : items) {
+        if (!item.standardInput || item.problem != 0)
+            continue;
+        if (standardInput.path().empty() &&
+            !standardInput.fromDescriptor(STDIN_FILENO, error, [] { return xpstext::pendingSignal() != 0; })) {
+            if (int signal = xpstext::pendingSignal()) {
+                scratch.removeAll();
+                xpstext::dieOf(signal);
+            }
+            item.problem = 12;
+            item.message = error;
+            continue;
+        }
+        item.source = standardInput.path();
     }
 
     static char outputBuffer[1 << 16];

@@ -64,13 +64,13 @@ bool SpooledInput::fromBytes(const void *bytes, size_t size, std::string &error)
     return create(error) && append(static_cast<const char *>(bytes), size, error);
 }
 
-bool SpooledInput::fromDescriptor(int descriptor, std::string &error) {
+bool SpooledInput::fromDescriptor(int descriptor, std::string &error, bool (*stop)()) {
     if (!create(error))
         return false;
     char block[1 << 16];
     for (;;) {
         ssize_t got = ::read(descriptor, block, sizeof block);
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && errno == EINTR && (stop == nullptr || !stop()))
             continue;
         if (got < 0) {
             error = "cannot read the package: " + std::string(std::strerror(errno));

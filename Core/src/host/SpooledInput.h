@@ -17,9 +17,10 @@ public:
     SpooledInput &operator=(const SpooledInput &) = delete;
 
     // Copies the bytes, or everything `descriptor` gives until its end.
-    // False with the cause in `error` when no copy could be made.
+    // False with the cause in `error` when no copy could be made, or when
+    // a read that a signal cut short finds `stop` true.
     bool fromBytes(const void *bytes, size_t size, std::string &error);
-    bool fromDescriptor(int descriptor, std::string &error);
+    bool fromDescriptor(int descriptor, std::string &error, bool (*stop)() = nullptr);
 
     // Where the copy is; empty before one was made.
     const std::string &path() const { return path_; }

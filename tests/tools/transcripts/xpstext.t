@@ -18,6 +18,17 @@ a text record first; --charset puts the character set first.
   53
   The Quiet Work of Fixed Pages
 
+One package from standard input, as from curl; "./-" is a file of that
+name, and nothing on standard input is no package.
+
+  $ cat "$SAMPLE" | xpstext - | cmp - plain
+  $ cp "$SAMPLE" ./- && xpstext ./- | cmp - plain && rm ./-
+  $ cat "$SAMPLE" | xpstext -q --jsonl -o from-stdin - | seconds; cmp from-stdin/stdin.txt plain
+  {"path":"-","status":0,"message":"","bytes":1230,"seconds":S,"output":"from-stdin/stdin.txt"}
+  $ xpstext - </dev/null
+  xpstext: -: not an XPS package: not a readable zip file, or fewer than two entries (status 12)
+  [1]
+
 A batch with failing documents among good ones: the good texts are
 written, each failure is reported by name and cause, and a document that
 fails on its second page prints nothing of its first.
