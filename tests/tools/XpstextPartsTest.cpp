@@ -54,7 +54,7 @@ TEST(XpstextParts, OutcomesComeBackInOrderWithinTheWindow) {
     ASSERT_TRUE(module) << error;
     constexpr size_t kCount = 60, kWindow = 5;
     std::atomic<size_t> delivered{0}, furthestAhead{0};
-    auto work = [&](size_t index, fixrd::Extractor &) {
+    auto work = [&](size_t index, unsigned, fixrd::Extractor &) {
         // Early documents are the slow ones, so later ones finish first.
         std::this_thread::sleep_for(std::chrono::microseconds(index % 7 == 0 ? 3000 : 100));
         size_t ahead = index - delivered.load();

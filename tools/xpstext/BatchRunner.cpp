@@ -27,7 +27,7 @@ struct Shared {
 bool BatchRunner::run(size_t count, const Work &work, const Deliver &deliver, const Tick &tick) {
     Shared shared;
     shared.slots.resize(window_);
-    auto worker = [&] {
+    auto worker = [&](unsigned slot) {
         fixrd::Extractor extractor(module_);
         std::unique_lock<std::mutex> lock(shared.mutex);
         for (;;) {
@@ -38,7 +38,7 @@ bool BatchRunner::run(size_t count, const Work &work, const Deliver &deliver, co
                 return;
             size_t index = shared.next++;
             lock.unlock();
-            Outcome outcome = work(index, extractor);
+            Outcome outcome = work(index, slot, extractor);
             lock.lock();
             shared.slots[index % window_] = std::move(outcome);
             shared.outcomeIn.notify_one();
@@ -47,7 +47,7 @@ bool BatchRunner::run(size_t count, const Work &work, const Deliver &deliver, co
     unsigned threads = static_cast<unsigned>(std::min<size_t>(workers_, count));
     std::vector<std::thread> pool;
     for (unsigned i = 0; i < threads; ++i)
-        pool.emplace_back(worker);
+        pool.emplace_back(worker, i);
 
     bool completed = true;
     std::unique_lock<std::mutex> lock(shared.mutex);

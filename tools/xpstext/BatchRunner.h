@@ -15,7 +15,8 @@ namespace xpstext {
 
 class BatchRunner {
 public:
-    using Work = std::function<Outcome(size_t index, fixrd::Extractor &extractor)>;
+    // `slot` numbers the worker thread, from 0: what one thread owns.
+    using Work = std::function<Outcome(size_t index, unsigned slot, fixrd::Extractor &extractor)>;
     // Takes each outcome in index order; false stops the run.
     using Deliver = std::function<bool(size_t index, Outcome &outcome)>;
     // Called about ten times a second while waiting; false stops the run.

@@ -4,6 +4,8 @@
 
 #include "RecordStream.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <new>
 
@@ -140,6 +142,26 @@ Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const R
     }
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return outcome;
+}
+
+Outcome skippedOutcome(const InputItem &item) {
+    Outcome outcome;
+    struct stat output;
+    if (::stat(item.output.c_str(), &output) == 0)
+        outcome.bytes = static_cast<uint64_t>(output.st_size);
+    outcome.written = true;
+    outcome.skipped = true;
+    return outcome;
+}
+
+void writeOutcome(OutputWriter &writer, const InputItem &item, Outcome &outcome) {
+    if (writer.write(item.output, outcome.content, outcome.message)) {
+        outcome.written = true;
+    } else {
+        outcome.status = kOutputFailed;
+        outcome.bytes = 0;
+    }
+    outcome.content = std::string();
 }
 
 } // namespace xpstext

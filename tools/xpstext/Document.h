@@ -24,6 +24,7 @@ struct Outcome {
     uint64_t bytes = 0;    // bytes of text produced for the document
     double seconds = 0;    // time spent on it
     bool written = false;  // its output file was written
+    bool skipped = false;  // --resume found its text already there
 };
 
 // What a successful extraction shows: the text records as they are, a
@@ -35,5 +36,12 @@ std::string render(const fixrd::Extraction &extraction, const Rendering &renderi
 // item's output file and is not kept.
 Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const Rendering &rendering,
                      OutputWriter *writer);
+
+// What a document --resume skips reports: its output, as it already is.
+Outcome skippedOutcome(const InputItem &item);
+
+// Writes a content read elsewhere (by an isolated worker) to the item's
+// output file; the outcome then says it was written, or why it was not.
+void writeOutcome(OutputWriter &writer, const InputItem &item, Outcome &outcome);
 
 } // namespace xpstext

@@ -23,6 +23,7 @@ struct InputItem {
     std::string output;    // the file -o writes for it; empty without -o
     std::string source;    // where it is read from when that is not path: standard input's copy
     bool standardInput = false;   // the operand "-"
+    bool upToDate = false;        // under --resume: its output is newer than it
 };
 
 struct FileIdentity {

@@ -24,6 +24,8 @@ public:
     ScratchFolder &operator=(const ScratchFolder &) = delete;
     // Removes the folder and everything in it.
     void removeAll();
+    // Empty when it could not be made.
+    const std::string &path() const { return path_; }
 
 private:
     std::string path_;

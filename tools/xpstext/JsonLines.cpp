@@ -18,6 +18,8 @@ std::string jsonLine(const InputItem &item, const Outcome &outcome) {
         line["output"] = item.output;
     else
         line["output"] = nullptr;
+    if (outcome.skipped)
+        line["skipped"] = true;
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 }
 

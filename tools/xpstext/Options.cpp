@@ -4,6 +4,8 @@
 
 #include <sched.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <iostream>
 #include <thread>
 
@@ -28,11 +30,17 @@ is never overwritten, nor a file written twice in one run.
 status, message, bytes (of text written), seconds and output (the file written,
 or null).
 
+With --isolate a document that crashes its worker fails with status 204
+("the reader crashed (SIGSEGV)"), and one still running after --timeout with
+205; a fresh worker takes the next document.  --resume skips a document whose
+text below -o is newer than it (reported with "skipped":true, and counted in
+the summary), so a batch cut short can be run again to finish it.
+
 Failures print one line on standard error, "xpstext: FILE: MESSAGE (status N)",
 and the run goes on.  Besides the reader's statuses: 200 a folder cannot be
 read, 201 a folder you named holds no .xps or .oxps file, 202 not a regular
-file or folder, 203 the output cannot be written.  Each counts as a failed
-document.  Batch runs end with a summary on standard error, and show a progress
+file or folder, 203 the output cannot be written, 204 and 205 as above.  Each
+counts as a failed document.  Batch runs end with a summary on standard error, and show a progress
 line there when it is a terminal that the texts do not go to (-q turns both
 off).
 
@@ -65,6 +73,17 @@ int parseCommandLine(int argc, char **argv, Options &options) {
     app.add_flag("--raw", options.raw, "write the reader's record stream instead of plain text");
     app.add_flag("--charset", options.charset, "print each document's character set number before its text");
     app.add_flag("-q,--quiet", options.quiet, "no progress line and no summary");
+    app.add_flag("--isolate", options.isolate,
+                 "read each document in a worker process, so that one that crashes or hangs the reader fails alone");
+    app.add_option("--timeout", options.timeoutSeconds, "kill a document's worker after SECONDS (needs --isolate)")
+        ->type_name("SECONDS")
+        ->check(CLI::PositiveNumber);
+    uint64_t maxMemory = 0;
+    app.add_option("--max-memory", maxMemory, "the memory one document may take, such as 512M or 2G (default 1G)")
+        ->type_name("SIZE")
+        ->transform(CLI::AsSizeValue(false));
+    app.add_flag("--resume", options.resume,
+                 "skip each document whose text below -o is newer than the document (needs -o)");
     app.footer(kFooter);
     try {
         app.parse(argc, argv);
@@ -80,6 +99,7 @@ int parseCommandLine(int argc, char **argv, Options &options) {
     }
 
     options.hasFiles0From = app.count("--files0-from") > 0;
+    options.maxMemory = static_cast<int64_t>(std::min<uint64_t>(maxMemory, INT64_MAX));
     const char *problem = nullptr;
     if (options.hasFiles0From && !options.inputs.empty())
         problem = "file operands cannot be combined with --files0-from";
@@ -89,6 +109,12 @@ int parseCommandLine(int argc, char **argv, Options &options) {
         problem = "--jsonl needs -o DIR: the JSON lines take standard output, so the texts go to files";
     else if (app.count("--output-dir") > 0 && options.outputDir.empty())
         problem = "-o needs a folder name";
+    else if (app.count("--timeout") > 0 && !options.isolate)
+        problem = "--timeout needs --isolate: only a worker process can be stopped in the middle of a document";
+    else if (options.resume && options.outputDir.empty())
+        problem = "--resume needs -o DIR: it skips documents whose text is already there";
+    else if (app.count("--max-memory") > 0 && options.maxMemory < (int64_t{1} << 20))
+        problem = "--max-memory: at least 1M";
     if (problem != nullptr) {
         std::cerr << "xpstext: " << problem << "\nTry 'xpstext --help' for more information.\n";
         return 2;

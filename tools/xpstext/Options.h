@@ -1,6 +1,7 @@
 // What the command line asked for.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct Options {
     bool raw = false;                  // the record stream as the module hands it out
     bool charset = false;              // print the document character set number
     bool quiet = false;                // no progress line, no summary
+    bool isolate = false;              // each document in a worker process
+    double timeoutSeconds = 0;         // --timeout: a worker's time for one document; 0 is no limit
+    int64_t maxMemory = 0;             // --max-memory: the host's budget for one document; 0 keeps its default
+    bool resume = false;               // skip documents whose text below -o is newer than they are
 };
 
 // Parses argv.  Returns -1 to go on, or the exit status to leave with (0 after

@@ -2,6 +2,8 @@
 
 #include "CommandStatus.h"
 
+#include <sys/stat.h>
+
 #include <unordered_map>
 
 namespace xpstext {
@@ -44,6 +46,17 @@ void assignOutputs(std::vector<InputItem> &items, const std::string &folder, con
             continue;
         }
         item.output = std::move(output);
+    }
+}
+
+void markUpToDate(std::vector<InputItem> &items) {
+    for (InputItem &item : items) {
+        struct stat input, output;
+        if (item.problem != 0 || item.output.empty() || item.standardInput || ::stat(item.path.c_str(), &input) != 0 ||
+            ::stat(item.output.c_str(), &output) != 0 || !S_ISREG(output.st_mode))
+            continue;
+        item.upToDate = output.st_mtim.tv_sec > input.st_mtim.tv_sec ||
+                        (output.st_mtim.tv_sec == input.st_mtim.tv_sec && output.st_mtim.tv_nsec > input.st_mtim.tv_nsec);
     }
 }
 

@@ -21,4 +21,8 @@ std::string cleanRelativePath(const std::string &path);
 // becomes a failed item.
 void assignOutputs(std::vector<InputItem> &items, const std::string &folder, const std::string &extension);
 
+// Under --resume: marks each item whose output exists and was last changed
+// after the item's own file.  Standard input is never up to date.
+void markUpToDate(std::vector<InputItem> &items);
+
 } // namespace xpstext

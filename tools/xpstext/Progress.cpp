@@ -55,10 +55,12 @@ void Progress::finish() {
     shown_ = false;
 }
 
-std::string summaryLine(size_t documents, size_t failed, double seconds) {
-    char text[128];
-    std::snprintf(text, sizeof text, "xpstext: %zu document%s, %zu failed, %.2f s (", documents,
-                  documents == 1 ? "" : "s", failed, seconds);
+std::string summaryLine(size_t documents, size_t failed, double seconds, const size_t *skipped) {
+    char text[160], skips[48] = "";
+    if (skipped != nullptr)
+        std::snprintf(skips, sizeof skips, ", %zu skipped", *skipped);
+    std::snprintf(text, sizeof text, "xpstext: %zu document%s, %zu failed%s, %.2f s (", documents,
+                  documents == 1 ? "" : "s", failed, skips, seconds);
     return text + rate(documents, seconds) + ")";
 }
 

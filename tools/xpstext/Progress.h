@@ -34,6 +34,7 @@ private:
 };
 
 // "xpstext: 12 documents, 1 failed, 0.84 s (14.3 documents/s)"
-std::string summaryLine(size_t documents, size_t failed, double seconds);
+// With `skipped` (under --resume), the documents skipped too.
+std::string summaryLine(size_t documents, size_t failed, double seconds, const size_t *skipped = nullptr);
 
 } // namespace xpstext

@@ -3,6 +3,7 @@
 #include "Document.h"
 #include "InputList.h"
 #include "Interrupt.h"
+#include "IsolatedReaders.h"
 #include "JsonLines.h"
 #include "Options.h"
 #include "OutputNames.h"
@@ -89,6 +90,8 @@ bool writeOut(const std::string &bytes) {
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--isolated-worker") == 0)   // started by --isolate
+        return xpstext::runIsolatedWorker();
     xpstext::Options options;
     int exitStatus = xpstext::parseCommandLine(argc, argv, options);
     if (exitStatus >= 0)
@@ -105,6 +108,8 @@ int main(int argc, char **argv) {
         if (!prepareOutputFolder(options.outputDir))
             return 2;
         xpstext::assignOutputs(items, options.outputDir, options.raw ? ".rec" : ".txt");
+        if (options.resume)
+            xpstext::markUpToDate(items);
         writer = std::make_unique<xpstext::OutputWriter>(inputs, newFileMode());
     }
 
@@ -141,8 +146,15 @@ int main(int argc, char **argv) {
     bool textsOnTerminal = !writer && ::isatty(STDOUT_FILENO) == 1;
     xpstext::Progress progress(stderr, batch && !options.quiet && !textsOnTerminal, items.size());
     xpstext::Rendering rendering{options.raw, options.charset};
-    size_t done = 0, failed = 0;
+    size_t done = 0, failed = 0, skipped = 0;
     bool outputFailed = false;
+    std::unique_ptr<xpstext::IsolatedReaders> isolated;
+    if (options.isolate) {
+        const char *base = std::getenv("TMPDIR");
+        isolated = std::make_unique<xpstext::IsolatedReaders>(
+            options.jobs, !scratch.path().empty() ? scratch.path() : base != nullptr && *base ? base : "/tmp",
+            options.timeoutSeconds, options.maxMemory);
+    }
 
     // Nothing half made survives an interruption: temporary outputs and the
     // hosts' scratch files go before the process dies.
@@ -153,9 +165,20 @@ int main(int argc, char **argv) {
         progress.finish();
         xpstext::dieOf(signal);
     };
-    auto work = [&](size_t index, fixrd::Extractor &extractor) {
+    auto work = [&](size_t index, unsigned slot, fixrd::Extractor &extractor) {
         xpstext::leaveSignalsToTheMainThread();
-        return xpstext::readDocument(items[index], extractor, rendering, writer.get());
+        const xpstext::InputItem &item = items[index];
+        if (item.upToDate)
+            return xpstext::skippedOutcome(item);
+        if (!isolated) {
+            if (options.maxMemory > 0)
+                extractor.host().memory().setLimits(fixrd::host::MemoryAccount::kDefaultLargestBlock, options.maxMemory);
+            return xpstext::readDocument(item, extractor, rendering, writer.get());
+        }
+        xpstext::Outcome outcome = isolated->read(slot, item, rendering);
+        if (writer && outcome.status == 0 && item.problem == 0)
+            xpstext::writeOutcome(*writer, item, outcome);
+        return outcome;
     };
     auto deliver = [&](size_t index, xpstext::Outcome &outcome) {
         // A document the signal cut short is not reported as a failure.
@@ -163,6 +186,7 @@ int main(int argc, char **argv) {
             dieOf(signal);
         const xpstext::InputItem &item = items[index];
         ++done;
+        skipped += outcome.skipped ? 1 : 0;
         if (outcome.status != 0) {
             ++failed;
             progress.printLine("xpstext: " + item.path + ": " + outcome.message + " (status " +
@@ -196,6 +220,7 @@ int main(int argc, char **argv) {
     runner.run(items.size(), work, deliver, tick);
     progress.finish();
     if (batch && !options.quiet)
-        std::cerr << xpstext::summaryLine(done, failed, progress.elapsedSeconds()) << '\n';
+        std::cerr << xpstext::summaryLine(done, failed, progress.elapsedSeconds(), options.resume ? &skipped : nullptr)
+                  << '\n';
     return failed > 0 || outputFailed ? 1 : 0;
 }
