@@ -33,7 +33,7 @@ test: build
 # Only the command and what it loads: no tests.
 run: deps
 	@$(CONFIGURE)
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target xpstext FIXRD pkgrd mkparse
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target xpstext FIXRD pkgrd mkparse fixrd-worker
 	@$(BUILD_DIR)/bin/xpstext $(SAMPLE)
 
 # Regenerates the bundled sample document.

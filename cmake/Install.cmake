@@ -7,6 +7,8 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS xpstext RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS fixrd-host FIXRD pkgrd mkparse LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The worker of isolated reading lives with the libraries, where the host finds it.
+install(TARGETS fixrd-worker RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # The installed command finds the host library relative to itself, so the
 # tree works wherever it is copied (DESTDIR, a prefix in a temporary folder).

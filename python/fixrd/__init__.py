@@ -69,9 +69,15 @@ class Library:
     """The reader, loaded once; any number of threads may use one Library.
 
     `directory` is where libFIXRD.so and its companions are; by default,
-    beside the fixrd C library."""
+    beside the fixrd C library.  With `isolate`, each document is read in a
+    worker process: one that crashes the reader fails with status 204
+    instead of taking Python with it, and with `timeout` (seconds) one still
+    being read after that long is killed and fails with status 205."""
 
-    def __init__(self, directory: Optional[str] = None):
+    def __init__(self, directory: Optional[str] = None, *, isolate: bool = False,
+                 timeout: Optional[float] = None):
+        if timeout is not None and not isolate:
+            raise ValueError("fixrd: a timeout needs isolate=True: only a worker process can be stopped")
         self._c = _native.load_once()
         error = ctypes.c_void_p()
         self._handle = self._c.fixrd_library_open(os.fsencode(directory) if directory else None, ctypes.byref(error))
@@ -79,6 +85,10 @@ class Library:
             why = ctypes.string_at(error.value).decode("utf-8", "replace") if error.value else "out of memory"
             self._c.fixrd_free_message(error)
             raise OSError(f"fixrd: cannot load the reader: {why}")
+        if isolate and self._c.fixrd_library_isolate(self._handle, float(timeout or 0)) != 0:
+            self.close()
+            raise OSError("fixrd: cannot read in worker processes: no fixrd-worker beside the library, "
+                          "or a negative timeout")
 
     def close(self) -> None:
         """Unloads the reader; no extraction may be running."""

@@ -59,6 +59,8 @@ def load() -> ctypes.CDLL:
     library.fixrd_version.argtypes = []
     library.fixrd_library_open.restype = ctypes.c_void_p
     library.fixrd_library_open.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_void_p)]
+    library.fixrd_library_isolate.restype = ctypes.c_int
+    library.fixrd_library_isolate.argtypes = [ctypes.c_void_p, ctypes.c_double]
     library.fixrd_library_close.restype = None
     library.fixrd_library_close.argtypes = [ctypes.c_void_p]
     library.fixrd_free_message.restype = None

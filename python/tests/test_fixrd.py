@@ -79,3 +79,20 @@ def test_the_reader_runs_without_the_gil(long_document):
     reader.join()
     assert call["seconds"] > 0.05, "the document reads too fast to tell"
     assert longest < call["seconds"] / 2, f"stalled {longest:.3f} s of a {call['seconds']:.3f} s call"
+
+
+def test_isolated_reading_survives_a_crash_and_a_hang(sample, tmp_path, monkeypatch):
+    inject = os.environ.get("INJECT_FAULTS")
+    if not inject or not os.path.exists(inject):
+        pytest.skip("the fault library of the tests is not built")
+    for name in ("crash-here.xps", "hang-here.xps"):
+        (tmp_path / name).write_bytes(open(sample, "rb").read())
+    library = fixrd.Library(isolate=True, timeout=2)
+    monkeypatch.setenv("LD_PRELOAD", inject)   # the workers start with it, this process has none
+    sources = [sample, str(tmp_path / "crash-here.xps"), str(tmp_path / "hang-here.xps"), sample]
+    results = list(library.extract_many(sources, jobs=2))
+    assert [(r.status, r.message) for r in results] == [
+        (0, ""), (204, "the reader crashed (SIGSEGV)"), (205, "took longer than the time limit"), (0, "")]
+    assert results[0].text == results[3].text == fixrd.extract_text(sample)
+    with pytest.raises(ValueError):
+        fixrd.Library(timeout=1)

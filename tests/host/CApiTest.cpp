@@ -122,6 +122,17 @@ TEST(CApi, ChunksComeAsTheyAreMadeAndTheCallbackMayStopThem) {
         EXPECT_EQ(some.count, stopAfter);
     }
     EXPECT_EQ(textOf(Result(fixrd_extract_bytes(library.get(), bytes.data(), bytes.size(), FIXRD_TEXT))), textOf(whole));
+
+    // In worker processes: the same text, the records handed over at once, and a stop still stops.
+    std::unique_ptr<fixrd_library, LibraryClose> isolated(fixrd_library_open(libraryDirectory().c_str(), nullptr));
+    EXPECT_EQ(fixrd_library_isolate(isolated.get(), -1), -1);
+    EXPECT_EQ(fixrd_library_isolate(nullptr, 0), -1);
+    ASSERT_EQ(fixrd_library_isolate(isolated.get(), 30), 0);
+    EXPECT_EQ(textOf(Result(fixrd_extract_bytes(isolated.get(), bytes.data(), bytes.size(), 0))), textOf(whole));
+    Chunks once;
+    once.stopAfter = 1;
+    EXPECT_EQ(Result(fixrd_stream_bytes(isolated.get(), bytes.data(), bytes.size(), Chunks::take, &once))->status, 206u);
+    EXPECT_EQ(once.text + "\n", textOf(whole));
 }
 
 } // namespace

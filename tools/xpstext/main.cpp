@@ -90,8 +90,6 @@ bool writeOut(const std::string &bytes) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--isolated-worker") == 0)   // started by --isolate
-        return xpstext::runIsolatedWorker();
     xpstext::Options options;
     int exitStatus = xpstext::parseCommandLine(argc, argv, options);
     if (exitStatus >= 0)
@@ -152,7 +150,7 @@ int main(int argc, char **argv) {
     if (options.isolate) {
         const char *base = std::getenv("TMPDIR");
         isolated = std::make_unique<xpstext::IsolatedReaders>(
-            options.jobs, !scratch.path().empty() ? scratch.path() : base != nullptr && *base ? base : "/tmp",
+            *module, options.jobs, !scratch.path().empty() ? scratch.path() : base != nullptr && *base ? base : "/tmp",
             options.timeoutSeconds, options.maxMemory);
     }
 

@@ -3,6 +3,7 @@
 #include "fixrd.h"
 
 #include "Extractor.h"
+#include "IsolatedExtractor.h"
 #include "RecordStream.h"
 #include "SpooledInput.h"
 
@@ -11,50 +12,65 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 struct fixrd_library {
     std::unique_ptr<fixrd::ReaderModule> module;
-    std::mutex mutex;   // guards idle
+    std::mutex mutex;   // guards idle and idleIsolated
     std::vector<std::unique_ptr<fixrd::Extractor>> idle;
+    std::optional<fixrd::IsolationSettings> isolation;   // set by fixrd_library_isolate
+    std::vector<std::unique_ptr<fixrd::IsolatedExtractor>> idleIsolated;
 };
 
 namespace {
 
 using fixrd::Extraction;
 
-// An extractor taken from the library's pool for one call, or a new one
-// when every pooled one is busy; given back after the call.
-class Borrowed {
+// An extractor taken from one of the library's pools for one call, or a
+// new one when every pooled one is busy; given back after the call.
+template <class T> class Borrowed {
 public:
-    explicit Borrowed(fixrd_library &library) : library_(library) {
+    template <class Make>
+    Borrowed(fixrd_library &library, std::vector<std::unique_ptr<T>> &pool, Make make)
+        : mutex_(library.mutex), pool_(pool) {
         {
-            std::lock_guard<std::mutex> lock(library.mutex);
-            if (!library.idle.empty()) {
-                extractor_ = std::move(library.idle.back());
-                library.idle.pop_back();
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!pool.empty()) {
+                extractor_ = std::move(pool.back());
+                pool.pop_back();
             }
         }
         if (!extractor_)
-            extractor_ = std::make_unique<fixrd::Extractor>(*library.module);
+            extractor_ = make();
     }
     ~Borrowed() {
-        std::lock_guard<std::mutex> lock(library_.mutex);
+        std::lock_guard<std::mutex> lock(mutex_);
         try {
-            library_.idle.push_back(std::move(extractor_));
+            pool_.push_back(std::move(extractor_));
         } catch (const std::bad_alloc &) {
             // Not pooled, then: it goes with this object.
         }
     }
     Borrowed(const Borrowed &) = delete;
     Borrowed &operator=(const Borrowed &) = delete;
-    fixrd::Extractor &operator*() { return *extractor_; }
+    T &operator*() { return *extractor_; }
 
 private:
-    fixrd_library &library_;
-    std::unique_ptr<fixrd::Extractor> extractor_;
+    std::mutex &mutex_;
+    std::vector<std::unique_ptr<T>> &pool_;
+    std::unique_ptr<T> extractor_;
 };
+
+Extraction stoppedByCaller() {
+    Extraction stopped;
+    stopped.status = fixrd::kStatusStopped;
+    stopped.stage = fixrd::Stage::Read;
+    stopped.message = fixrd::statusText(stopped.status, stopped.stage);
+    return stopped;
+}
 
 // The result record and the strings it points into, freed together.
 struct Result : fixrd_result {
@@ -101,18 +117,26 @@ template <class Sink> Extraction run(fixrd_library &library, const Input &input,
         }
         path = spool.path();
     }
-    Borrowed extractor(library);
+    if (library.isolation) {
+        // The worker hands the records over whole, once it is done.
+        Borrowed<fixrd::IsolatedExtractor> isolated(library, library.idleIsolated, [&] {
+            return std::make_unique<fixrd::IsolatedExtractor>(*library.isolation);
+        });
+        Extraction extraction = (*isolated).extract(path);
+        if (extraction.status == 0 && !extraction.records.empty() && !sink(extraction.records, extraction.charset))
+            return stoppedByCaller();
+        extraction.records = std::string();
+        return extraction;
+    }
+    Borrowed<fixrd::Extractor> extractor(library, library.idle,
+                                         [&] { return std::make_unique<fixrd::Extractor>(*library.module); });
     try {
         return (*extractor).extract(path, [&](std::string_view chunk, uint32_t charset) {
             if (!sink(chunk, charset))
                 throw Stopped();
         });
     } catch (const Stopped &) {
-        Extraction stopped;
-        stopped.status = fixrd::kStatusStopped;
-        stopped.stage = fixrd::Stage::Read;
-        stopped.message = fixrd::statusText(stopped.status, stopped.stage);
-        return stopped;
+        return stoppedByCaller();
     }
 }
 
@@ -181,6 +205,26 @@ fixrd_library *fixrd_library_open(const char *directory, char **error) {
 }
 
 void fixrd_library_close(fixrd_library *library) { delete library; }
+
+int fixrd_library_isolate(fixrd_library *library, double timeout_seconds) {
+    if (library == nullptr || !(timeout_seconds >= 0))
+        return -1;
+    try {
+        fixrd::IsolationSettings settings;
+        settings.workerProgram = fixrd::workerProgramOf(*library->module);
+        if (::access(settings.workerProgram.c_str(), X_OK) != 0)
+            return -1;
+        const char *folder = std::getenv("TMPDIR");
+        settings.scratch = folder != nullptr && *folder != '\0' ? folder : "/tmp";
+        settings.timeoutSeconds = timeout_seconds;
+        std::lock_guard<std::mutex> lock(library->mutex);
+        library->isolation = std::move(settings);
+        library->idleIsolated.clear();
+        return 0;
+    } catch (...) {
+        return -1;
+    }
+}
 
 void fixrd_free_message(char *message) { std::free(message); }
 

@@ -26,7 +26,8 @@ bool SpooledInput::create(std::string &error) {
     discard();
     fd_ = ::memfd_create("fixrd-input", MFD_CLOEXEC);
     if (fd_ >= 0) {
-        path_ = "/proc/self/fd/" + std::to_string(fd_);
+        // By the process's number, so that its worker processes can read it too.
+        path_ = "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd_);
         if (::access(path_.c_str(), R_OK) == 0)
             return true;
         discard();   // no /proc to reach it by

@@ -1,6 +1,6 @@
 // A package that is no file of its own (bytes in memory, a pipe) made into
 // one, since the container reader opens a package by its path.  The copy is
-// a memory file reached through /proc/self/fd where the system has them,
+// a memory file reached through /proc/PID/fd where the system has them,
 // else a private temporary file below TMPDIR; either goes with the object.
 #pragma once
 

@@ -29,6 +29,8 @@ const char *statusText(uint32_t status, Stage stage) {
     case PKGRD_ENTRY_UNREADABLE: return "a part's data could not be read from the file";
     case PKGRD_OUT_OF_MEMORY: return "out of memory while decompressing a part";
     case PKGRD_PACKAGE_TOO_LARGE: return "the parts read from the package together exceed the size limit for one document";
+    case kStatusCrashed: return "the reader crashed";
+    case kStatusTimedOut: return "took longer than the time limit";
     case kStatusStopped: return "stopped by the caller";
     default: return "failed with an unknown status";
     }

@@ -11,8 +11,9 @@
  * a null return means out of memory or a null argument.
  *
  * Statuses: 0 is success; 1 to 15 are the reader's own, 100 and up the
- * package reader's (a damaged or oversized part), 206 an extraction that
- * the caller's chunk callback stopped.  fixrd_status_message says each in
+ * package reader's (a damaged or oversized part), 204 and 205 a crashed or
+ * timed-out worker (see fixrd_library_isolate), 206 an extraction that the
+ * caller's chunk callback stopped.  fixrd_status_message says each in
  * words.
  */
 #ifndef FIXRD_H
@@ -41,6 +42,19 @@ fixrd_library *fixrd_library_open(const char *directory, char **error);
 
 /* Unloads the reader.  No extraction may be running on it.  Null is a no-op. */
 void fixrd_library_close(fixrd_library *library);
+
+/* From now on, reads each document in a worker process (fixrd-worker,
+ * installed beside this library) instead of the calling one, so that a
+ * document that crashes the reader fails with status 204 ("the reader
+ * crashed (SIGSEGV)", the signal named), and one still being read after
+ * `timeout_seconds` (0: no limit) is killed and fails with 205, instead of
+ * taking the calling program with it or holding it forever.  The workers
+ * are pooled as the extractors are, and give the same text; chunk
+ * callbacks then get the whole record stream at once, when the worker is
+ * done.  Call it before extracting.  Returns 0, or -1 and changes nothing
+ * when there is no worker program to start or the timeout is negative.
+ */
+int fixrd_library_isolate(fixrd_library *library, double timeout_seconds);
 
 /* Frees a message that fixrd_library_open handed out.  Null is a no-op. */
 void fixrd_free_message(char *message);

@@ -4,7 +4,7 @@ or in C, and for a C program to take the host interface header.
 
   $ cmake --install "$BUILD" --prefix staged >/dev/null && mv staged prefix
   $ for file in bin/xpstext "$LIBDIR"/libFIXRD.so "$LIBDIR"/libpkgrd.so "$LIBDIR"/libmkparse.so \
-  >     "$LIBDIR"/libfixrd-host.so include/fixrd/Extractor.h include/fixrd/fixrd.h include/fixrd/frame/HostInterfaces.h \
+  >     "$LIBDIR"/libfixrd-host.so "$LIBDIR"/fixrd-worker include/fixrd/Extractor.h include/fixrd/fixrd.h include/fixrd/frame/HostInterfaces.h \
   >     "$LIBDIR"/pkgconfig/fixrd.pc "$LIBDIR"/cmake/fixrd/fixrdConfig.cmake share/man/man1/xpstext.1; do
   >   test -f "prefix/$file" || echo "missing: $file"
   > done

@@ -21,7 +21,7 @@ a text record first; --charset puts the character set first.
 One package from standard input, as from curl; "./-" is a file of that
 name, and nothing on standard input is no package.
 
-  $ cat "$SAMPLE" | xpstext - | cmp - plain
+  $ cat "$SAMPLE" | xpstext - | cmp - plain && cat "$SAMPLE" | xpstext --isolate - | cmp - plain
   $ cp "$SAMPLE" ./- && xpstext ./- | cmp - plain && rm ./-
   $ cat "$SAMPLE" | xpstext -q --jsonl -o from-stdin - | seconds; cmp from-stdin/stdin.txt plain
   {"path":"-","status":0,"message":"","bytes":1230,"seconds":S,"output":"from-stdin/stdin.txt"}

@@ -3,13 +3,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
-namespace xpstext {
+namespace fixrd {
 
 namespace {
 
-// A reply's text may be large, but not past what one document may give.
+// A record stream may be large, but not past what one document may give.
 constexpr uint64_t kLongestField = uint64_t{8} << 30;
 
 bool writeAll(int fd, const void *data, size_t size) {
@@ -40,15 +39,11 @@ bool readAll(int fd, void *data, size_t size) {
     return true;
 }
 
-template <class T> bool put(std::string &out, T value) {
-    out.append(reinterpret_cast<const char *>(&value), sizeof value);
-    return true;
-}
+template <class T> void put(std::string &out, T value) { out.append(reinterpret_cast<const char *>(&value), sizeof value); }
 
-bool putText(std::string &out, const std::string &text) {
+void putText(std::string &out, const std::string &text) {
     put<uint64_t>(out, text.size());
     out += text;
-    return true;
 }
 
 template <class T> bool get(int fd, T &value) { return readAll(fd, &value, sizeof value); }
@@ -66,35 +61,34 @@ bool getText(int fd, std::string &text) {
 bool sendRequest(int fd, const WorkRequest &request) {
     std::string bytes;
     putText(bytes, request.path);
-    put<uint8_t>(bytes, request.rendering.raw);
-    put<uint8_t>(bytes, request.rendering.charset);
     put<int64_t>(bytes, request.memoryBudget);
     return writeAll(fd, bytes.data(), bytes.size());
 }
 
 bool receiveRequest(int fd, WorkRequest &request) {
-    uint8_t raw = 0, charset = 0;
-    if (!getText(fd, request.path) || !get(fd, raw) || !get(fd, charset) || !get(fd, request.memoryBudget))
+    return getText(fd, request.path) && get(fd, request.memoryBudget);
+}
+
+bool sendReply(int fd, const Extraction &extraction) {
+    std::string head;
+    put<uint32_t>(head, extraction.status);
+    put<uint8_t>(head, static_cast<uint8_t>(extraction.stage));
+    put<uint32_t>(head, extraction.charset);
+    put<uint32_t>(head, extraction.chunks);
+    putText(head, extraction.message);
+    put<uint64_t>(head, extraction.records.size());
+    // The records go as they are, not copied behind the head.
+    return writeAll(fd, head.data(), head.size()) &&
+           writeAll(fd, extraction.records.data(), extraction.records.size());
+}
+
+bool receiveReply(int fd, Extraction &extraction) {
+    uint8_t stage = 0;
+    if (!get(fd, extraction.status) || !get(fd, stage) || !get(fd, extraction.charset) || !get(fd, extraction.chunks) ||
+        !getText(fd, extraction.message) || !getText(fd, extraction.records) || stage > uint8_t(Stage::Read))
         return false;
-    request.rendering.raw = raw != 0;
-    request.rendering.charset = charset != 0;
+    extraction.stage = static_cast<Stage>(stage);
     return true;
 }
 
-bool sendReply(int fd, const Outcome &outcome) {
-    std::string head;
-    put<uint32_t>(head, outcome.status);
-    put<uint64_t>(head, outcome.bytes);
-    put<double>(head, outcome.seconds);
-    putText(head, outcome.message);
-    put<uint64_t>(head, outcome.content.size());
-    // The text goes as it is, not copied behind the head.
-    return writeAll(fd, head.data(), head.size()) && writeAll(fd, outcome.content.data(), outcome.content.size());
-}
-
-bool receiveReply(int fd, Outcome &outcome) {
-    return get(fd, outcome.status) && get(fd, outcome.bytes) && get(fd, outcome.seconds) &&
-           getText(fd, outcome.message) && getText(fd, outcome.content);
-}
-
-} // namespace xpstext
+} // namespace fixrd
