@@ -30,7 +30,7 @@ endforeach()
 find_program(FIXRD_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
 if(FIXRD_PYTHON AND NOT instrumented)
   add_test(NAME Python.fixrd COMMAND ${FIXRD_PYTHON} -m pytest -q -p no:cacheprovider
-    -W "ignore::DeprecationWarning:tornado.*" ${CMAKE_SOURCE_DIR}/python/tests)
+    -W ignore::DeprecationWarning ${CMAKE_SOURCE_DIR}/python/tests)
   set_tests_properties(Python.fixrd PROPERTIES TIMEOUT 600 ENVIRONMENT
     "PYTHONPATH=${CMAKE_SOURCE_DIR}/python;FIXRD_LIBRARY=${CMAKE_LIBRARY_OUTPUT_DIRECTORY};XPSTEXT=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/xpstext;MAKE_DOCUMENT=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/make-document;SAMPLE=${CMAKE_SOURCE_DIR}/samples/sample.xps;CORPUS=${FIXRD_CORPUS_DIR};INJECT_FAULTS=$<TARGET_FILE:inject-faults>")
 endif()
