@@ -119,6 +119,11 @@ int main(int argc, char **argv) {
         std::cerr << "xpstext: cannot load the reader module: " << error << '\n';
         return 1;
     }
+    if (options.isolate && ::access(fixrd::workerProgramOf(*module).c_str(), X_OK) != 0) {
+        std::cerr << "xpstext: --isolate: cannot run " << fixrd::workerProgramOf(*module) << ": " << std::strerror(errno)
+                  << '\n';
+        return 1;
+    }
     // Standard input is read once, into a private copy that every "-" reads:
     // the container reader needs a file.  Ctrl-C stops a terminal's input.
     fixrd::host::SpooledInput standardInput;

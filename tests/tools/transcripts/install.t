@@ -40,3 +40,10 @@ The same programs through pkg-config, and the host interface header from C.
   $ ./c-by-pkg-config "$SAMPLE" | cmp - expected
   $ printf '#include "frame/HostInterfaces.h"\nint main(void) { return sizeof(IOObj) == 0; }\n' >host.c
   $ "$CC" -std=c99 -fsyntax-only host.c $(pkg-config --cflags fixrd)
+
+Isolated reading needs the worker beside the libraries, and says so when it
+is not there.
+
+  $ prefix/bin/xpstext --isolate "$SAMPLE" | cmp - expected
+  $ rm "prefix/$LIBDIR/fixrd-worker" && prefix/bin/xpstext --isolate "$SAMPLE" 2>&1 | sed "s|$PWD/||"
+  xpstext: --isolate: cannot run prefix/.*/fixrd-worker: No such file or directory (re)
