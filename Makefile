@@ -92,21 +92,25 @@ coverage: deps
 	  --html-details $(COVERAGE_DIR)/coverage.html --print-summary
 
 # Times xpstext and mutool on generated documents of 1, 500, 1 000 and 10 000
-# pages (start-up, and whether time grows with the pages alone) and on the
-# public corpus when it is there, beside the floor: inflating and parsing the
-# same page markup with Expat, nothing else.
+# pages (start-up, and whether time grows with the pages alone), on ten pages
+# in ten whole CJK fonts, and on the public corpus when it is there, beside
+# the floor: parsing the same page markup with Expat, nothing else (for the
+# CJK document, inflating every part).
 BENCH_DOCUMENT ?= $(BUILD_DIR)/bench/large.xps
 BENCH_FONT ?= /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf
 CORPUS ?= ../shared/corpus/public
+BENCH_CJK_FONT ?= /usr/share/fonts/truetype/wqy/wqy-microhei.ttc
 bench: build
-	@scripts/install-deps mupdf-tools
+	@scripts/install-deps mupdf-tools fonts-wqy-microhei
 	@mkdir -p $(dir $(BENCH_DOCUMENT))
 	@$(BUILD_DIR)/bin/bench-document $(BENCH_FONT) $(BENCH_DOCUMENT)
+	@$(BUILD_DIR)/bin/bench-document --cjk $(BENCH_CJK_FONT) $(dir $(BENCH_DOCUMENT))cjk-fonts.xps
 	@for pages in 1 1000 10000; do [ -f $(dir $(BENCH_DOCUMENT))pages-$$pages.xps ] || \
 	  $(BUILD_DIR)/bin/bench-document $(BENCH_FONT) $(dir $(BENCH_DOCUMENT))pages-$$pages.xps $$pages || exit 1; done
 	@$(BUILD_DIR)/bin/bench-run --xpstext $(BUILD_DIR)/bin/xpstext --floor $(BUILD_DIR)/bin/bench-markup-floor \
 	  --mutool mutool --corpus $(CORPUS) $(dir $(BENCH_DOCUMENT))pages-1.xps $(BENCH_DOCUMENT) \
-	  $(dir $(BENCH_DOCUMENT))pages-1000.xps $(dir $(BENCH_DOCUMENT))pages-10000.xps
+	  $(dir $(BENCH_DOCUMENT))pages-1000.xps $(dir $(BENCH_DOCUMENT))pages-10000.xps \
+	  --inflate-floor $(dir $(BENCH_DOCUMENT))cjk-fonts.xps
 
 # Installs into $(PREFIX) (default /usr/local), below $(DESTDIR) when set.
 install: deps

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -64,9 +65,9 @@ struct Markup {
     double seconds = -1;    // best Expat parse
 };
 
-Markup measureMarkup(const std::string &floor, const std::string &document) {
+Markup measureMarkup(const std::string &floor, const std::string &document, bool inflateAll) {
     Markup markup;
-    std::string command = "'" + floor + "' --repeat 5 '" + document + "'";
+    std::string command = "'" + floor + "' --repeat 5 " + (inflateAll ? "--inflate-all '" : "'") + document + "'";
     FILE *out = popen(command.c_str(), "r");
     if (out == nullptr)
         return markup;
@@ -103,6 +104,7 @@ int main(int argc, char **argv) {
     std::string xpstext, floor, mutool, corpus;
     int repeat = 3;
     std::vector<std::string> documents;
+    std::set<std::string> inflateFloor;   // documents whose floor is inflating every part
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
@@ -116,12 +118,14 @@ int main(int argc, char **argv) {
             corpus = argv[++i];
         else if (arg == "--repeat" && hasValue)
             repeat = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--inflate-floor" && hasValue)
+            inflateFloor.insert(argv[++i]), documents.push_back(argv[i]);
         else
             documents.push_back(arg);
     }
     if (xpstext.empty() || floor.empty()) {
         std::fprintf(stderr, "usage: bench-run --xpstext PATH --floor PATH [--mutool PATH] [--corpus DIR] "
-                             "[--repeat N] FILE...\n");
+                             "[--repeat N] [--inflate-floor FILE]... FILE...\n");
         return 2;
     }
     size_t ownDocuments = documents.size();
@@ -149,12 +153,14 @@ int main(int argc, char **argv) {
     Totals corpusTotals;
     for (size_t d = 0; d < documents.size(); ++d) {
         const std::string &document = documents[d];
-        Markup markup = measureMarkup(floor, document);
+        Markup markup = measureMarkup(floor, document, inflateFloor.count(document) != 0);
         Timing ours = time({xpstext, "-q", document}, repeat);
         Timing theirs;
         if (!mutool.empty())
             theirs = time({mutool, "draw", "-q", "-F", "txt", "-o", "/dev/null", document}, repeat);
         std::string name = fs::path(document).filename().string();
+        if (inflateFloor.count(document) != 0)
+            name += " (MB and floor: every part inflated)";
         if (ours.exitStatus != 0)
             name += " (xpstext: exit " + std::to_string(ours.exitStatus) + ")";
         if (!mutool.empty() && theirs.exitStatus != 0)

@@ -1,9 +1,13 @@
 // Writes the benchmark document: many pages of dense prose, 60 lines a page,
 // set in an embedded, obfuscated font with the font's real advances in
 // Indices, the way office writers produce XPS.  The words are drawn from a
-// fixed list with a fixed seed, so every run gets the same document.
+// fixed list with a fixed seed, so every run gets the same document.  With
+// --cjk, the document of the CJK row instead: ten pages, each a line in a
+// font of its own, each font a whole copy of FONT (a CJK font that maps tens
+// of thousands of characters), so that loading the fonts is the work.
 //
 // Usage: bench-document FONT.ttf OUTPUT.xps [PAGES]
+//        bench-document --cjk FONT OUTPUT.xps
 #include "support/PackageBuilder.h"
 
 #include <ft2build.h>
@@ -107,9 +111,33 @@ std::string obfuscate(std::string font) {
     return font;
 }
 
+std::string cjkDocument(const std::string &fontBytes) {
+    const char *line = "\u6587\u6863\u7684\u6587\u5b57\u8bfb\u53d6\u6d4b\u8bd5\uff0c\u4e2d\u6587"
+                       "\u7e41\u9ad4\u5b57\u548c\u65e5\u672c\u8a9e\u306e\u304b\u306a";
+    std::vector<std::string> pages;
+    for (int p = 0; p < 10; ++p)
+        pages.push_back(fixrd::test::markup::page("<Glyphs Fill=\"#ff000000\" FontUri=\"/Resources/Fonts/cjk-" +
+                                                  std::to_string(p) + ".ttf\" FontRenderingEmSize=\"12\" "
+                                                  "OriginX=\"48\" OriginY=\"64\" UnicodeString=\"" + line + "\"/>"));
+    PackageBuilder package = PackageBuilder::document(pages);
+    for (int p = 0; p < 10; ++p)
+        package.add("Resources/Fonts/cjk-" + std::to_string(p) + ".ttf", fontBytes);
+    return package.bytes();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 4 && std::string(argv[1]) == "--cjk") {
+        std::ifstream in(argv[2], std::ios::binary);
+        std::string fontBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string bytes = fontBytes.empty() ? "" : cjkDocument(fontBytes);
+        if (bytes.empty() || !std::ofstream(argv[3], std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()))) {
+            std::fprintf(stderr, "bench-document: cannot read %s or write %s\n", argv[2], argv[3]);
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 3 && argc != 4) {
         std::fprintf(stderr, "usage: bench-document FONT.ttf OUTPUT.xps [PAGES]\n");
         return 2;
