@@ -26,8 +26,10 @@ void *payload(void *raw, int64_t size) {
 
 bool MemoryAccount::refuses(int64_t size, int64_t growth) {
     int64_t request = ++requests_;
-    if (size < 0 || size > largestBlock_ || bytes_.load() + growth > budget_)
+    if (size < 0 || size > largestBlock_ || bytes_ + growth > budget_)
         return true;
+    if (!refusing_)
+        return false;
     if (refuseAt_ != 0 && request == refuseAt_)
         return true;
     if (refuseFrom_ != 0 && request >= refuseFrom_)

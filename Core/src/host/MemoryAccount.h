@@ -3,7 +3,6 @@
 // failure injection, so a test can refuse a chosen request.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace fixrd::host {
@@ -14,17 +13,26 @@ public:
     void release(void *block);
     void *reallocate(void *block, int64_t size);
 
-    int64_t blocksOutstanding() const { return blocks_.load(); }
-    int64_t bytesOutstanding() const { return bytes_.load(); }
-    int64_t requests() const { return requests_.load(); }
+    int64_t blocksOutstanding() const { return blocks_; }
+    int64_t bytesOutstanding() const { return bytes_; }
+    int64_t requests() const { return requests_; }
 
     // Refuse the n-th request from now (alloc or realloc, counted from 1);
     // 0 refuses none.
-    void refuseRequest(int64_t n) { refuseAt_ = n == 0 ? 0 : requests_.load() + n; }
+    void refuseRequest(int64_t n) {
+        refuseAt_ = n == 0 ? 0 : requests_ + n;
+        rearm();
+    }
     // Refuse every request from the n-th on.
-    void refuseFromRequest(int64_t n) { refuseFrom_ = n == 0 ? 0 : requests_.load() + n; }
+    void refuseFromRequest(int64_t n) {
+        refuseFrom_ = n == 0 ? 0 : requests_ + n;
+        rearm();
+    }
     // Refuse every request of exactly this size; -1 refuses none.
-    void refuseSize(int64_t size) { refuseSize_ = size; }
+    void refuseSize(int64_t size) {
+        refuseSize_ = size;
+        rearm();
+    }
 
     // What one document may take, so that a hostile one fails with "out of
     // memory" instead of taking the machine's: no block over largestBlock,
@@ -39,10 +47,15 @@ public:
 private:
     // `growth`: what the request would add to the bytes outstanding.
     bool refuses(int64_t size, int64_t growth);
+    void rearm() { refusing_ = refuseAt_ != 0 || refuseFrom_ != 0 || refuseSize_ >= 0; }
 
-    std::atomic<int64_t> blocks_{0};
-    std::atomic<int64_t> bytes_{0};
-    std::atomic<int64_t> requests_{0};
+    // The reader asks for memory for every character it measures, and one
+    // host serves one document on one thread at a time (a pool hands it on
+    // under a lock): plain counters, nothing atomic on that path.
+    int64_t blocks_ = 0;
+    int64_t bytes_ = 0;
+    int64_t requests_ = 0;
+    bool refusing_ = false;   // a test asked for refusals
     int64_t refuseAt_ = 0;
     int64_t refuseFrom_ = 0;
     int64_t refuseSize_ = -1;

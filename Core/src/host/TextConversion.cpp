@@ -41,15 +41,11 @@ private:
     iconv_t handle_;
 };
 
-// UTF-8 to UCS-4BE without iconv: the reader asks this once per character
-// it measures, and opening a converter each time would dominate a document.
-void utf8ToUcs4(const unsigned char *in, size_t length, char replacement, std::string &output) {
-    auto put = [&](uint32_t code) {
-        output += static_cast<char>(code >> 24);
-        output += static_cast<char>(code >> 16);
-        output += static_cast<char>(code >> 8);
-        output += static_cast<char>(code);
-    };
+// UTF-8 to code points without iconv: the reader asks this once per
+// character it measures, and opening a converter each time would dominate a
+// document.  Calls put(code) for each character; a byte that starts no valid
+// one gives `replacement`.
+template <class Put> void decodeUtf8(const unsigned char *in, size_t length, char replacement, Put put) {
     size_t i = 0;
     while (i < length) {
         unsigned char first = in[i];
@@ -73,6 +69,15 @@ void utf8ToUcs4(const unsigned char *in, size_t length, char replacement, std::s
         put(code);
         i += count;
     }
+}
+
+void utf8ToUcs4(const unsigned char *in, size_t length, char replacement, std::string &output) {
+    decodeUtf8(in, length, replacement, [&](uint32_t code) {
+        output += static_cast<char>(code >> 24);
+        output += static_cast<char>(code >> 16);
+        output += static_cast<char>(code >> 8);
+        output += static_cast<char>(code);
+    });
 }
 
 } // namespace
@@ -149,6 +154,19 @@ bool convertCharset(uint32_t from, uint32_t to, const void *input, size_t length
 
 int convertText(HostServices *host, uint32_t fromCharset, ConvertedText *input, ConvertedText *output,
                 char replacement) {
+    if (fromCharset == HOST_CHARSET_UTF8 && input != nullptr && output != nullptr &&
+        host->targetCharset == HOST_CHARSET_UCS4BE) {
+        // Straight into the caller's buffer, or only counted when it asks for the length.
+        auto *to = reinterpret_cast<unsigned char *>(output->data);
+        size_t room = to != nullptr ? output->length : 0, needed = 0;
+        decodeUtf8(reinterpret_cast<const unsigned char *>(input->data), input->length, replacement, [&](uint32_t code) {
+            for (int shift = 24; shift >= 0; shift -= 8, ++needed)
+                if (needed < room)
+                    to[needed] = static_cast<unsigned char>(code >> shift);
+        });
+        output->length = static_cast<uint32_t>(to != nullptr && room < needed ? room : needed);
+        return 1;
+    }
     std::string converted;
     if (input == nullptr || output == nullptr ||
         !convertCharset(fromCharset, host->targetCharset, input->data, input->length, replacement, converted)) {
