@@ -111,6 +111,14 @@ std::string obfuscate(std::string font) {
     return font;
 }
 
+// The start part relationship, which other readers look for first.
+void addStartPart(PackageBuilder &package) {
+    package.add("_rels/.rels",
+                "<?xml version=\"1.0\" encoding=\"utf-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
+                "package/2006/relationships\"><Relationship Type=\"http://schemas.microsoft.com/xps/2005/06/"
+                "fixedrepresentation\" Target=\"/FixedDocumentSequence.fdseq\" Id=\"R0\"/></Relationships>");
+}
+
 std::string cjkDocument(const std::string &fontBytes) {
     const char *line = "\u6587\u6863\u7684\u6587\u5b57\u8bfb\u53d6\u6d4b\u8bd5\uff0c\u4e2d\u6587"
                        "\u7e41\u9ad4\u5b57\u548c\u65e5\u672c\u8a9e\u306e\u304b\u306a";
@@ -120,6 +128,7 @@ std::string cjkDocument(const std::string &fontBytes) {
                                                   std::to_string(p) + ".ttf\" FontRenderingEmSize=\"12\" "
                                                   "OriginX=\"48\" OriginY=\"64\" UnicodeString=\"" + line + "\"/>"));
     PackageBuilder package = PackageBuilder::document(pages);
+    addStartPart(package);
     for (int p = 0; p < 10; ++p)
         package.add("Resources/Fonts/cjk-" + std::to_string(p) + ".ttf", fontBytes);
     return package.bytes();
@@ -156,11 +165,7 @@ int main(int argc, char **argv) {
             pages.push_back(fixrd::test::markup::page(body));
         }
         PackageBuilder package = PackageBuilder::document(pages);
-        // The start part relationship, which other readers look for first.
-        package.add("_rels/.rels",
-                    "<?xml version=\"1.0\" encoding=\"utf-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
-                    "package/2006/relationships\"><Relationship Type=\"http://schemas.microsoft.com/xps/2005/06/"
-                    "fixedrepresentation\" Target=\"/FixedDocumentSequence.fdseq\" Id=\"R0\"/></Relationships>");
+        addStartPart(package);
         package.add(kFontPart.substr(1), obfuscate(fontBytes));
         package.writeTo(argv[2]);
     } catch (const std::exception &e) {
