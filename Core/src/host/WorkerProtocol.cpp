@@ -11,10 +11,11 @@ namespace {
 // A record stream may be large, but not past what one document may give.
 constexpr uint64_t kLongestField = uint64_t{8} << 30;
 
-bool writeAll(int fd, const void *data, size_t size) {
-    const char *at = static_cast<const char *>(data);
+// Moves `size` bytes through read or write, past short transfers and
+// signals; false at the end of the stream or on an error.
+template <class Byte, class Transfer> bool transferAll(int fd, Byte *at, size_t size, Transfer transfer) {
     while (size > 0) {
-        ssize_t n = ::write(fd, at, size);
+        ssize_t n = transfer(fd, at, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -25,19 +26,11 @@ bool writeAll(int fd, const void *data, size_t size) {
     return true;
 }
 
-bool readAll(int fd, void *data, size_t size) {
-    char *at = static_cast<char *>(data);
-    while (size > 0) {
-        ssize_t n = ::read(fd, at, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        at += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+bool writeAll(int fd, const void *data, size_t size) {
+    return transferAll(fd, static_cast<const char *>(data), size, ::write);
 }
+
+bool readAll(int fd, void *data, size_t size) { return transferAll(fd, static_cast<char *>(data), size, ::read); }
 
 template <class T> void put(std::string &out, T value) { out.append(reinterpret_cast<const char *>(&value), sizeof value); }
 
