@@ -15,7 +15,10 @@ TEST_F(FontLoading, FailuresAreRecordedOnceWithTheirCause) {
     std::string font = dejaVu();
     package({{"Resources/Text.ttf", "this is not a font at all"},
              {std::string("Resources/") + kGuid + "-short.odttf", obfuscated(font.substr(0, 20))}});
-    EXPECT_EQ(failure("/Resources/Text.ttf"), "Could not read font face for font at /Resources/Text.ttf [error = 2]");
+    // The number is FreeType's, whose choice among its errors is its own.
+    const std::string notAFont = failure("/Resources/Text.ttf");
+    EXPECT_EQ(notAFont.substr(0, 66), "Could not read font face for font at /Resources/Text.ttf [error = ") << notAFont;
+    EXPECT_TRUE(notAFont.back() == ']' && notAFont.find("[error = 0]") == std::string::npos) << notAFont;
     EXPECT_EQ(failure(std::string("/Resources/") + kGuid + "-short.odttf"), "Did not deobfuscate font file");
     EXPECT_EQ(failure("/Resources/None.ttf"), "Couldn't get an IO object for font file for font at /Resources/None.ttf");
     int extractions = container.extractCalls;
@@ -66,7 +69,7 @@ TEST_F(FontLoading, CharactersMappedInOneDocumentHaveALimit) {
     // fails, and stays failed.
     std::string all = withManyToOneMap(dejaVu(), 0, FontCache::kMaxMappedCharacters - 1, 36);
     package({{"All.ttf", all}, {"F.ttf", dejaVu()}});
-    EXPECT_EQ(fonts().loadFont("All.ttf")->second.glyphs.size(), FontCache::kMaxMappedCharacters);
+    EXPECT_EQ(fonts().loadFont("All.ttf")->second.mapped->codeCount(), FontCache::kMaxMappedCharacters);
     EXPECT_EQ(failure("F.ttf"), "Font at F.ttf maps more characters than one document may hold");
     EXPECT_EQ(failure("F.ttf"), "Font load previously errored for F.ttf");
     EXPECT_EQ(container.extractCalls, 2);

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <initializer_list>
 #include <string>
 
@@ -72,9 +74,13 @@ protected:
     FakeContainer container;
     ContextPtr context;
 
-    void SetUp() override { context = ContextPtr(createContext(host.services())); }
+    void SetUp() override {
+        descriptors_ = openDescriptors();
+        context = ContextPtr(createContext(host.services()));
+    }
     void TearDown() override {
         freeContext();
+        EXPECT_EQ(openDescriptors(), descriptors_) << "an open font kept its file descriptor";
         EXPECT_EQ(host.memory().blocksOutstanding(), 0) << "host memory blocks left outstanding";
         EXPECT_EQ(host.files().live(), 0) << "IO objects left unreleased";
     }
@@ -85,6 +91,12 @@ protected:
         context.reset();
     }
     FontCache &fonts() { return *context->fonts; }
+    static size_t openDescriptors() {
+        std::error_code error;
+        auto entries = std::filesystem::directory_iterator("/proc/self/fd", error);
+        return static_cast<size_t>(std::distance(entries, std::filesystem::directory_iterator()));
+    }
+    size_t descriptors_ = 0;
     void package(std::initializer_list<FakeEntry> entries) {
         container.entries = entries;
         container.install(context.get());

@@ -45,7 +45,7 @@ void PageHarness::addFont(const std::u32string &characters, int32_t bearingX, in
     metrics.horiAdvance = advance;
     for (char32_t c : characters)
         entry.glyphs[c] = metrics;
-    context->fonts->addFont(context->fonts->keyOf(kTestFont), entry);
+    context->fonts->addFont(context->fonts->keyOf(kTestFont), std::move(entry));
 }
 
 std::string glyphs(double x, double y, const std::string &text, const std::string &indices,

@@ -1,7 +1,6 @@
 #include "fonts/FontCache.h"
 
 #include "fonts/CodePoint.h"
-#include "fonts/FontFace.h"
 #include "fonts/FontPartReading.h"
 #include "frame/DocContext.h"
 #include "package/PartExtraction.h"
@@ -9,6 +8,7 @@
 #include "support/datastore/OwningDataStore.h"
 #include "support/except/ReaderErrors.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace fixrd {
@@ -18,6 +18,14 @@ namespace {
 // What a font that failed to load answers for its units per em.
 constexpr uint16_t kUnitsPerEmOfFailedFont = 2048;
 
+// A font that maps no more characters than this has all of them loaded at
+// once and its face closed (a subset font, as most writers embed); a larger
+// one is kept open.  Open fonts are so bounded by the document's limit.
+constexpr size_t kCopiedCharacters = 512;
+// Each open font holds a file descriptor; past this many, fonts are copied
+// whole and closed whatever their size.
+constexpr size_t kMostOpenFonts = 64;
+
 } // namespace
 
 FontCache::FontCache(DocContext *owner, FreeTypeInit init) : owner_(owner) {
@@ -26,7 +34,10 @@ FontCache::FontCache(DocContext *owner, FreeTypeInit init) : owner_(owner) {
 }
 
 FontCache::~FontCache() {
-    // FreeType first: it may still hold the temporary files open.
+    // The open faces before their library, the library before the
+    // temporary files it may still hold open.
+    last_ = fonts_.end();
+    fonts_.clear();
     FT_Done_FreeType(library_);
     for (IOObj *file : temporaryFiles_) {
         if (file != nullptr && file->release != nullptr)
@@ -54,18 +65,26 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &key, const
         return last_ = found;
     }
 
-    FontFace face;
     // The entry goes in whole or not at all.
     FontEntry entry;
     try {
-        openFace(fontUri, face);
-        entry.unitsPerEm = face.unitsPerEm();
-        if (!face.metricsByCode(kMaxMappedCharacters - mappedCharacters_, entry.glyphs)) {
+        auto font = std::make_unique<MappedFont>();
+        openFace(fontUri, *font);
+        entry.unitsPerEm = font->unitsPerEm();
+        if (!mapWithinLimit(*font)) {
             // The walk that went past the limit has used it up: another
             // such font must not cost another walk.
-            mappedCharacters_ = kMaxMappedCharacters;
+            limitUsedUp_ = true;
             throw FontError("Font at " + fontUri + " maps more characters than one document may hold");
         }
+        mappedAtMost_ += font->codeCount();
+        if (font->codeCount() <= kCopiedCharacters || openFonts_ >= kMostOpenFonts) {
+            font->copyAll(entry.glyphs);
+        } else {
+            entry.mapped = std::move(font);
+            ++openFonts_;
+        }
+        entry.counted = true;
     } catch (const std::runtime_error &) {
         // Only the reader's own failures are final; a host or memory failure
         // leaves the font absent, so a later use tries again.
@@ -75,11 +94,33 @@ FontCache::FontTable::iterator FontCache::loadFont(const std::string &key, const
         addFont(key, std::move(failed));
         throw;
     }
-    mappedCharacters_ += entry.glyphs.size();
     return last_ = addFont(key, std::move(entry));
 }
 
-void FontCache::openFace(const std::string &fontUri, FontFace &face) {
+bool FontCache::mapWithinLimit(MappedFont &font) {
+    // Every code the map reaches, glyphs unloaded, is enough while the
+    // document is far from its limit.
+    size_t room = limitUsedUp_ || mappedAtMost_ >= kMaxMappedCharacters ? 0 : kMaxMappedCharacters - mappedAtMost_;
+    if (font.mapCodes(room, false))
+        return true;
+    // Near it, only characters whose glyph loads count, here and before.
+    size_t mapped = limitUsedUp_ ? kMaxMappedCharacters : charactersMapped();
+    if (!font.mapCodes(kMaxMappedCharacters - std::min(mapped, kMaxMappedCharacters), true))
+        return false;
+    mappedAtMost_ = mapped;
+    return true;
+}
+
+size_t FontCache::charactersMapped() {
+    size_t mapped = 0;
+    for (auto &[key, entry] : fonts_) {
+        if (entry.counted)
+            mapped += entry.mapped ? entry.mapped->loadableCount() : entry.glyphs.size();
+    }
+    return mapped;
+}
+
+void FontCache::openFace(const std::string &fontUri, MappedFont &font) {
     HostServices *host = owner_->host;
     IOObj *extracted = nullptr;
     const char *partName = withoutLeadingSlash(fontUri.c_str());
@@ -106,7 +147,7 @@ void FontCache::openFace(const std::string &fontUri, FontFace &face) {
     IOObj *file = readFontPart(store, fontUri, host).release();
     temporaryFiles_.push_back(file);
 
-    FT_Error error = face.open(library_, file->fileName);
+    FT_Error error = font.open(library_, file->fileName);
     if (error != 0) {
         throw FontError("Could not read font face for font at " + fontUri + " [error = " + std::to_string(error) +
                         "]");
@@ -128,10 +169,15 @@ uint16_t FontCache::unitsPerEm(const std::string &key, const std::string &fontUr
 GlyphMetrics FontCache::glyphMetrics(const std::string &key, const std::string &fontUri, CharView character) {
     auto font = loadFont(key, fontUri);
     uint32_t code = codePointOf(owner_->host, character);
-    const auto &glyphs = font->second.glyphs;
-    auto found = glyphs.find(code);
-    if (found != glyphs.end())
+    FontEntry &entry = font->second;
+    auto found = entry.glyphs.find(code);
+    if (found != entry.glyphs.end())
         return found->second;
+    GlyphMetrics metrics;
+    if (entry.mapped && entry.mapped->metricsOf(code, metrics)) {
+        entry.glyphs.emplace(code, metrics);
+        return metrics;
+    }
     std::ostringstream message;
     message << "Unable to find glyph in font " << fontUri << " for" << std::hex;
     for (uint64_t i = 0; i < character.length; ++i)

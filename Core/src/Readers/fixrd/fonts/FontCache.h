@@ -1,11 +1,13 @@
 // The fonts of one document, keyed by the part each was found under (the
-// FontUri text where no page is being read).  Each font is loaded
-// once: its units per em and the metrics of every character of its map are
-// copied out and the FreeType face closed again.  A font that failed stays
-// failed for the rest of the document.
+// FontUri text where no page is being read).  Each font is loaded once.  A
+// font of few characters has the metrics of all of them copied out and its
+// FreeType face closed again; a larger one stays open, each glyph loaded when
+// a character first needs it.  A font that failed stays failed for the rest
+// of the document.
 #pragma once
 
 #include "fonts/GlyphMetrics.h"
+#include "fonts/MappedFont.h"
 #include "text/CharView.h"
 
 #include <ft2build.h>
@@ -13,6 +15,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,11 +24,14 @@ struct IOObj;
 
 namespace fixrd {
 
-class FontFace;
-
 struct FontEntry {
     uint16_t unitsPerEm = 2048;
+    // The characters looked up so far, or all of them for a closed font.
     GlyphTable glyphs;
+    // The open font the others are looked up in; none for a closed one.
+    std::unique_ptr<MappedFont> mapped;
+    // Loaded from the package, and so counted against the document's limit.
+    bool counted = false;
     bool failed = false;
 };
 
@@ -74,7 +80,12 @@ public:
 
 private:
     // Extracts, writes out and opens the font part of fontUri.
-    void openFace(const std::string &fontUri, FontFace &face);
+    void openFace(const std::string &fontUri, MappedFont &font);
+    // Walks the map of font within what the document may still map; false
+    // when it goes past it.
+    bool mapWithinLimit(MappedFont &font);
+    // The characters whose glyph loads in every font counted so far.
+    size_t charactersMapped();
 
     FontTable fonts_;
     // The font of the run being measured, asked for once per character.
@@ -83,7 +94,12 @@ private:
     DocContext *owner_;
     FT_Library library_ = nullptr;
     std::vector<IOObj *> temporaryFiles_;
-    size_t mappedCharacters_ = 0;
+    // At least the characters counted fonts map; their exact number costs
+    // loading every glyph, so it is only known where the limit is near.
+    size_t mappedAtMost_ = 0;
+    // A font went past the limit: it is used up for the rest of the document.
+    bool limitUsedUp_ = false;
+    size_t openFonts_ = 0;
 };
 
 } // namespace fixrd

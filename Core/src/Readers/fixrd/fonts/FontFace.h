@@ -1,4 +1,4 @@
-// A FreeType face, open only while one font is loaded into the cache.
+// A FreeType face: its character map and the unscaled metrics of its glyphs.
 #pragma once
 
 #include "fonts/GlyphMetrics.h"
@@ -8,30 +8,50 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 
 namespace fixrd {
 
 class FontFace {
 public:
+    // The highest code a character can convert to; codes above it can never
+    // be looked up.
+    static constexpr FT_ULong kLastCodePoint = 0x10FFFF;
+
     FontFace() = default;
     ~FontFace();
     FontFace(const FontFace &) = delete;
     FontFace &operator=(const FontFace &) = delete;
 
-    // Face 0 of the font file at path; FreeType's error, 0 when open.
+    // Face 0 of the font file at path; FreeType's error, 0 when open.  The
+    // file is read as the face needs it, and must stay until the face goes.
     FT_Error open(FT_Library library, const char *path);
 
     uint16_t unitsPerEm() const { return face_->units_per_EM; }
+    size_t glyphCount() const { return face_->num_glyphs > 0 ? static_cast<size_t>(face_->num_glyphs) : 0; }
 
-    // Unscaled metrics for every code of the map FreeType selected, up to
-    // the last Unicode code point, each code with its own copy.  Codes whose
-    // glyph does not load are left out.  False when the map reaches more
-    // than `limit` codes: each costs some 80 bytes, and a few bytes of map
-    // can reach every code.
-    bool metricsByCode(size_t limit, GlyphTable &table);
+    // Calls visit(code, glyph) for every code of the map FreeType selected,
+    // in rising order, up to the last Unicode code point.  Stops, returning
+    // false, when visit does.
+    template <typename Visit> bool walkMap(Visit visit) {
+        FT_UInt glyph = 0;
+        FT_ULong code = FT_Get_First_Char(face_, &glyph);
+        while (glyph != 0 && code <= kLastCodePoint) {
+            if (!visit(static_cast<uint32_t>(code), glyph))
+                return false;
+            FT_ULong next = FT_Get_Next_Char(face_, code, &glyph);
+            // Codes only ever grow; a map that says otherwise must not loop.
+            if (next <= code)
+                break;
+            code = next;
+        }
+        return true;
+    }
+
+    // Unscaled metrics of glyph; false when it does not load.
+    bool loadMetrics(FT_UInt glyph, GlyphMetrics &metrics);
 
 private:
+    FT_StreamRec stream_{};   // outlives the face that reads it
     FT_Face face_ = nullptr;
 };
 
