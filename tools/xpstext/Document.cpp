@@ -28,6 +28,9 @@ std::string render(const fixrd::Extraction &extraction, const Rendering &renderi
 
 namespace {
 
+// What is written to standard output at a time.
+constexpr size_t kStreamBuffer = 1 << 16;
+
 // Writes the document to its output file chunk by chunk as the reader hands
 // the chunks out, so that its text is never collected whole here.  The file
 // is made at the first chunk: a document that fails to open leaves no file
@@ -96,7 +99,7 @@ void streamDocument(const InputItem &item, fixrd::Extractor &extractor, const Re
 } // namespace
 
 Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const Rendering &rendering,
-                     OutputWriter *writer) {
+                     OutputWriter *writer, const StandardOutput *standardOutput) {
     auto started = std::chrono::steady_clock::now();
     Outcome outcome;
     if (item.problem != 0) {
@@ -111,29 +114,56 @@ Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const R
             return outcome;
         }
         // Rendered chunk by chunk: the record stream is never held here
-        // beside the text made of it.
+        // beside the text made of it.  Straight to standard output, the text
+        // goes as it is made, a buffer at a time, and is never held whole.
         std::string &content = outcome.content;
         bool started = false;
-        fixrd::Extraction extraction = extractor.extract(item.source.empty() ? item.path : item.source, [&](std::string_view chunk, uint32_t charset) {
+        uint64_t textBytes = 0;   // after the charset line
+        char last = '\n';
+        auto pass = [&](bool always) {
+            if (standardOutput == nullptr || (!always && content.size() < kStreamBuffer) || content.empty())
+                return;
+            outcome.bytes += content.size();
+            if (!outcome.streamed.failed && !(*standardOutput)(content)) {
+                outcome.streamed.failed = true;
+                outcome.streamed.error = errno;
+            }
+            content.clear();
+        };
+        auto begin = [&](uint32_t charset) {
             if (!started && rendering.charset)
                 content = std::to_string(charset) + '\n';
             started = true;
+        };
+        fixrd::Extraction extraction = extractor.extract(item.source.empty() ? item.path : item.source, [&](std::string_view chunk, uint32_t charset) {
+            begin(charset);
+            size_t before = content.size();
             if (rendering.raw)
                 content.append(chunk);
             else
                 fixrd::host::appendPlainText(chunk, content);
+            if (content.size() > before) {
+                textBytes += content.size() - before;
+                last = content.back();
+            }
+            pass(false);
         });
+        outcome.streamed.any = standardOutput != nullptr && outcome.bytes > 0;
         if (extraction.status != 0) {
             outcome.status = extraction.status;
             outcome.message = std::move(extraction.message);
+            outcome.bytes = 0;
             content = std::string();
         } else {
-            if (!started && rendering.charset)
-                content = std::to_string(extraction.charset) + '\n';
-            size_t start = rendering.charset ? content.find('\n') + 1 : 0;
-            if (!rendering.raw && content.size() > start && content.back() != '\n')
+            begin(extraction.charset);
+            if (!rendering.raw && textBytes > 0 && last != '\n')
                 content += '\n';
-            outcome.bytes = content.size();
+            if (standardOutput != nullptr) {
+                pass(true);
+                outcome.streamed.any = true;
+            } else {
+                outcome.bytes = content.size();
+            }
         }
     } catch (const std::bad_alloc &) {
         outcome = Outcome();

@@ -8,6 +8,7 @@
 #include "Extractor.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace xpstext {
@@ -25,7 +26,15 @@ struct Outcome {
     double seconds = 0;    // time spent on it
     bool written = false;  // its output file was written
     bool skipped = false;  // --resume found its text already there
+    struct {
+        bool any = false;      // some of its content went to standard output as it was read
+        bool failed = false;   // a write there failed; the rest was dropped
+        int error = 0;         // that write's errno
+    } streamed;
 };
+
+// Writes text to standard output; false, errno set, when it cannot.
+using StandardOutput = std::function<bool(const std::string &text)>;
 
 // What a successful extraction shows: the text records as they are, a
 // newline per line break and a final newline after text that lacks one; or
@@ -33,9 +42,11 @@ struct Outcome {
 std::string render(const fixrd::Extraction &extraction, const Rendering &rendering);
 
 // Reads `item` with `extractor`.  With a writer, the content goes to the
-// item's output file and is not kept.
+// item's output file and is not kept; with standardOutput, it is written
+// there as it is made (then a document that fails after its first chunk
+// leaves what it had written).
 Outcome readDocument(const InputItem &item, fixrd::Extractor &extractor, const Rendering &rendering,
-                     OutputWriter *writer);
+                     OutputWriter *writer, const StandardOutput *standardOutput = nullptr);
 
 // What a document --resume skips reports: its output, as it already is.
 Outcome skippedOutcome(const InputItem &item);

@@ -168,6 +168,10 @@ int main(int argc, char **argv) {
         progress.finish();
         xpstext::dieOf(signal);
     };
+    // One document to standard output is written as it is read: its text is
+    // then never held whole.  A batch keeps each text until its turn.
+    bool streaming = !batch && !writer && !options.jsonl && !isolated;
+    xpstext::StandardOutput standardOutput = writeOut;
     auto work = [&](size_t index, unsigned slot, fixrd::Extractor &extractor) {
         xpstext::leaveSignalsToTheMainThread();
         const xpstext::InputItem &item = items[index];
@@ -176,7 +180,7 @@ int main(int argc, char **argv) {
         if (!isolated) {
             if (options.maxMemory > 0)
                 extractor.host().memory().setLimits(fixrd::host::MemoryAccount::kDefaultLargestBlock, options.maxMemory);
-            return xpstext::readDocument(item, extractor, rendering, writer.get());
+            return xpstext::readDocument(item, extractor, rendering, writer.get(), streaming ? &standardOutput : nullptr);
         }
         xpstext::Outcome outcome = isolated->read(slot, item, rendering);
         if (writer && outcome.status == 0 && item.problem == 0)
@@ -198,6 +202,10 @@ int main(int argc, char **argv) {
         bool written = true;
         if (options.jsonl)
             written = writeOut(xpstext::jsonLine(item, outcome));
+        else if (outcome.streamed.any) {
+            written = !outcome.streamed.failed;
+            errno = outcome.streamed.error;
+        }
         else if (!writer && outcome.status == 0)
             written = writeOut(outcome.content);
         if (!written) {
