@@ -159,6 +159,20 @@ int convertText(HostServices *host, uint32_t fromCharset, ConvertedText *input, 
         // Straight into the caller's buffer, or only counted when it asks for the length.
         auto *to = reinterpret_cast<unsigned char *>(output->data);
         size_t room = to != nullptr ? output->length : 0, needed = 0;
+        // One ASCII character, as most measured are.
+        const auto *from = static_cast<const unsigned char *>(input->data);
+        if (input->length == 1 && from != nullptr && from[0] < 0x80) {
+            if (room >= 4) {
+                to[0] = to[1] = to[2] = 0;
+                to[3] = from[0];
+                output->length = 4;
+                return 1;
+            }
+            if (to == nullptr) {
+                output->length = 4;
+                return 1;
+            }
+        }
         decodeUtf8(reinterpret_cast<const unsigned char *>(input->data), input->length, replacement, [&](uint32_t code) {
             for (int shift = 24; shift >= 0; shift -= 8, ++needed)
                 if (needed < room)

@@ -50,6 +50,41 @@ Parsed viaStrtod(std::string_view text) {
     return parsed;
 }
 
+// Digits with at most one point and no exponent, whose digits make an
+// integer below 2^53 and with at most 22 after the point: the integer and the
+// power of ten are then exact doubles, and one division rounds correctly, as
+// strtod does.  False, leaving `parsed` alone, for anything else.
+bool fastDecimal(std::string_view text, size_t at, Parsed &parsed) {
+    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr uint64_t kExact = uint64_t{1} << 53;
+    bool negative = text[at] == '-';
+    if (text[at] == '-' || text[at] == '+')
+        ++at;
+    uint64_t digits = 0;
+    size_t after = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        char c = text[at];
+        if (isDigit(c)) {
+            digits = digits * 10 + static_cast<uint64_t>(c - '0');
+            if (digits >= kExact)
+                return false;
+            after += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (after > 22 || (at < text.size() && (text[at] == 'e' || text[at] == 'E')))
+        return false;
+    double value = static_cast<double>(digits) / kPowers[after];
+    parsed.value = negative ? -value : value;
+    parsed.consumed = at;
+    return true;
+}
+
 // Plain decimal numbers, nearly all the markup holds, go through
 // std::from_chars: correctly rounded, as strtod is, without its locale and
 // multi-precision machinery.  Everything else (hexadecimal, infinities, NaN,
@@ -64,9 +99,11 @@ Parsed parseDouble(std::string_view text) {
                   (text[at] == '.' && at + 1 < text.size() && isDigit(text[at + 1])));
     if (!plain)
         return viaStrtod(text);
+    Parsed parsed;
+    if (fastDecimal(text, number, parsed))
+        return parsed;
     // from_chars takes a minus sign but no plus.
     const char *first = text.data() + (text[number] == '+' ? number + 1 : number);
-    Parsed parsed;
     auto [end, error] = std::from_chars(first, text.data() + text.size(), parsed.value, std::chars_format::general);
     if (error != std::errc())
         return viaStrtod(text);
