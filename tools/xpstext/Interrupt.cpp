@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -13,13 +14,16 @@ namespace xpstext {
 namespace {
 
 // The one piece of process-wide state: what a signal handler may touch.
-volatile std::sig_atomic_t received = 0;
+// Atomic, as the thread writing a document's text asks it too; lock-free, so
+// a handler may set it.
+std::atomic<int> received{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 // The hosts' temporary files go at once: the thread that would clean up may
 // be in the middle of something long.
 void note(int signal) {
     removeScratch();
-    received = signal;
+    received.store(signal, std::memory_order_relaxed);
 }
 
 } // namespace
@@ -33,7 +37,7 @@ void installInterruptHandlers() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-int pendingSignal() { return received; }
+int pendingSignal() { return received.load(std::memory_order_relaxed); }
 
 ScratchFolder::ScratchFolder() {
     const char *base = std::getenv("TMPDIR");
