@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,6 +124,62 @@ TEST(ReferenceHost, TemporaryFilesArePrivateAndGoneWhenReleased) {
         EXPECT_EQ(host.files().live(), 0);
     }
     EXPECT_NE(access(directory.c_str(), F_OK), 0) << "the private directory goes with the host";
+}
+
+// Small temporary files live in memory; one that grows past the limits moves
+// to disk under the same name, and objects open on it move with it.
+TEST(ReferenceHost, TemporaryFilesMoveToDiskWhenLargeKeepingTheirNameAndPositions) {
+    ReferenceHost host;
+    host.files().setMemoryLimits(10, 15);
+    auto contentAt = [](const char *path) {
+        std::string text(64, '\0');
+        FILE *file = std::fopen(path, "rb");
+        text.resize(file != nullptr ? std::fread(text.data(), 1, text.size(), file) : 0);
+        if (file != nullptr)
+            std::fclose(file);
+        return text;
+    };
+    IOObj *io = host.services()->openIO(host.services(), nullptr, "a+");
+    ASSERT_NE(io, nullptr);
+    const std::string path = io->fileName;
+    ASSERT_NE(io->open(io), 0);
+    ASSERT_NE(io->write(io, "12345678", 8), 0);
+    EXPECT_EQ(host.files().memoryBytes(), 8);
+    IOObj *reader = host.services()->deriveIO(host.services(), io);
+    ASSERT_NE(reader->open(reader), 0);
+    char two[2];
+    ASSERT_EQ(reader->read(reader, two, 2), 2);
+
+    ASSERT_NE(io->write(io, "9abc", 4), 0);   // past 10 bytes: to disk
+    EXPECT_EQ(host.files().memoryBytes(), 0);
+    EXPECT_EQ(host.files().temporaryBytes(), 12);
+    EXPECT_EQ(contentAt(path.c_str()), "123456789abc");
+    ASSERT_NE(io->write(io, "d", 1), 0);
+    char rest[16] = {};
+    EXPECT_EQ(reader->read(reader, rest, sizeof rest), 11) << "the reader moved where it stood";
+    EXPECT_EQ(std::string(rest, 11), "3456789abcd");
+    EXPECT_EQ(std::string(io->fileName), path);
+
+    // Two small files together past the total: the one that grows moves.
+    IOObj *second = host.services()->openIO(host.services(), nullptr, "a+");
+    IOObj *third = host.services()->openIO(host.services(), nullptr, "a+");
+    ASSERT_NE(second->open(second), 0);
+    ASSERT_NE(third->open(third), 0);
+    ASSERT_NE(second->write(second, "abcdefgh", 8), 0);
+    ASSERT_NE(third->write(third, "ABCDEFGH", 8), 0);
+    EXPECT_EQ(host.files().memoryBytes(), 8);
+    EXPECT_EQ(contentAt(third->fileName), "ABCDEFGH");
+
+    io->release(io);
+    EXPECT_EQ(contentAt(path.c_str()), "123456789abcd") << "a derived object keeps the file";
+    for (IOObj *object : {reader, second, third})
+        object->release(object);
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+    EXPECT_EQ(host.files().temporaryFiles(), 0);
+    EXPECT_EQ(host.files().temporaryBytes(), 0);
+    EXPECT_EQ(host.files().memoryBytes(), 0);
+    std::string directory = host.files().temporaryDirectory();
+    EXPECT_EQ(std::system(("test -z \"$(ls -A " + directory + ")\"").c_str()), 0) << "no name left on disk";
 }
 
 } // namespace

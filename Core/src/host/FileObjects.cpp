@@ -6,10 +6,77 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+#include <vector>
+
 namespace fixrd::host {
+
+struct FileObject;
+
+namespace {
+
+// Memory files held at once by one store: each holds a descriptor.
+constexpr int64_t kMostMemoryFiles = 256;
+
+int64_t sizeOfFile(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? int64_t{info.st_size} : 0;
+}
+
+std::string descriptorPath(int fd) { return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd); }
+
+bool writeAll(int fd, const char *bytes, size_t count) {
+    while (count > 0) {
+        ssize_t n = ::write(fd, bytes, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+// The file of a temporary object and of the objects derived from it.  Its
+// descriptor both holds the file (a memory file, or an unlinked disk file
+// once moved) and names it: /proc/PID/fd/N opens it while the body lives,
+// so no name is ever left behind on disk.
+struct TemporaryBody {
+    FileObjects *owner = nullptr;
+    int anchor = -1;
+    bool inMemory = true;
+    std::vector<FileObject *> users;
+
+    TemporaryBody(FileObjects *owner, int anchor) : owner(owner), anchor(anchor) {
+        ++owner->temporaries_;
+        ++owner->memoryFiles_;
+    }
+    ~TemporaryBody() {
+        int64_t size = sizeOfFile(anchor);
+        owner->temporaryBytes_ -= size;
+        if (inMemory) {
+            owner->memoryBytes_ -= size;
+            --owner->memoryFiles_;
+        }
+        ::close(anchor);
+        --owner->temporaries_;
+    }
+    TemporaryBody(const TemporaryBody &) = delete;
+    TemporaryBody &operator=(const TemporaryBody &) = delete;
+
+    // Copies the memory file to disk and puts the copy behind the same
+    // descriptor, so its name now opens the disk file; objects open on it
+    // move with it, where they stood.  False, nothing changed, when it cannot.
+    bool moveToDisk();
+};
+
 
 // The host's side of an IOObj.  The record comes first so the callbacks can
 // find the rest from the IOObj pointer they are given.
@@ -21,6 +88,7 @@ struct FileObject {
     int flags = O_RDONLY;
     bool temporary = false;     // this object removes the file
     bool onTemporary = false;   // the file is a temporary one: its growth is booked
+    std::shared_ptr<TemporaryBody> body;   // the temporary file it is over, if held by descriptor
 
     static FileObject *of(IOObj *io) { return reinterpret_cast<FileObject *>(io); }
 
@@ -65,6 +133,10 @@ struct FileObject {
             booked = std::max<int64_t>(0, int64_t{at} + count - before.st_size);
             if (at < 0 || !self->owner->reserveTemporary(booked))
                 return 0;
+            FileObjects &owner = *self->owner;
+            if (self->body && self->body->inMemory && booked > 0 &&
+                (before.st_size + booked > owner.memoryFileLimit_ || owner.memoryBytes_ + booked > owner.memoryFilesLimit_))
+                self->body->moveToDisk();   // where it cannot, it stays in memory
         }
         size_t total = 0;
         while (total < count) {
@@ -79,6 +151,8 @@ struct FileObject {
             struct stat after {};
             int64_t grown = ::fstat(self->fd, &after) == 0 ? int64_t{after.st_size} - before.st_size : booked;
             self->owner->temporaryBytes_ += grown - booked;
+            if (self->body && self->body->inMemory)
+                self->owner->memoryBytes_ += grown;
         }
         return total == count ? 1 : 0;
     }
@@ -109,6 +183,16 @@ struct FileObject {
 
     static void release(IOObj *io) {
         FileObject *self = of(io);
+        if (self->body) {
+            if (self->fd >= 0)
+                ::close(self->fd);
+            auto &users = self->body->users;
+            users.erase(std::remove(users.begin(), users.end(), self), users.end());
+            self->body.reset();   // the last one gives the file back
+            --self->owner->live_;
+            delete self;
+            return;
+        }
         struct stat info {};
         bool sized = self->temporary && ::stat(self->path.c_str(), &info) == 0;
         if (self->fd >= 0)
@@ -140,6 +224,104 @@ int accessFlags(const char *mode) {
 }
 
 } // namespace
+
+bool TemporaryBody::moveToDisk() {
+    int disk = owner->unnamedDiskFile();
+    if (disk < 0)
+        return false;
+    std::vector<int> moved;   // a descriptor on the disk file for each open user
+    auto giveUp = [&] {
+        for (int fd : moved)
+            ::close(fd);
+        ::close(disk);
+        return false;
+    };
+    char block[1 << 16];
+    off_t size = 0;
+    for (;;) {
+        ssize_t n = ::pread(anchor, block, sizeof block, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || (n > 0 && !writeAll(disk, block, static_cast<size_t>(n))))
+            return giveUp();
+        if (n == 0)
+            break;
+        size += n;
+    }
+    // Every user's new descriptor first: once one cannot be had, nothing has moved.
+    try {
+        std::string diskPath = descriptorPath(disk);
+        for (FileObject *user : users) {
+            if (user->fd < 0)
+                continue;
+            off_t position = ::lseek(user->fd, 0, SEEK_CUR);
+            int fresh = ::open(diskPath.c_str(), (user->flags & ~O_CREAT) | O_CLOEXEC);
+            if (fresh < 0 || position < 0 || ::lseek(fresh, position, SEEK_SET) < 0) {
+                if (fresh >= 0)
+                    ::close(fresh);
+                return giveUp();
+            }
+            moved.push_back(fresh);
+        }
+    } catch (const std::bad_alloc &) {
+        return giveUp();
+    }
+    if (::dup3(disk, anchor, O_CLOEXEC) < 0)
+        return giveUp();
+    ::close(disk);
+    size_t next = 0;
+    for (FileObject *user : users) {
+        if (user->fd < 0)
+            continue;
+        ::dup3(moved[next], user->fd, O_CLOEXEC);
+        ::close(moved[next++]);
+    }
+    owner->memoryBytes_ -= size;
+    --owner->memoryFiles_;
+    inMemory = false;
+    return true;
+}
+
+int FileObjects::unnamedDiskFile() {
+    std::string directory = temporaryDirectory();
+    if (directory.empty())
+        return -1;
+    std::string path;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        path = directory + "/io-" + std::to_string(++counter_);
+    }
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::unlink(path.c_str());
+    return fd;
+}
+
+IOObj *FileObjects::makeInMemory(const char *mode) {
+    if (memoryFiles_.load() >= kMostMemoryFiles)
+        return nullptr;
+    int fd = ::memfd_create("fixrd-io", MFD_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    std::shared_ptr<TemporaryBody> body;
+    try {
+        body = std::make_shared<TemporaryBody>(this, fd);
+        body->users.reserve(2);
+    } catch (const std::bad_alloc &) {
+        if (!body)
+            ::close(fd);
+        return nullptr;
+    }
+    // A private file is always readable and writable, whatever the mode.
+    IOObj *io = make(descriptorPath(fd), mode[0] == 'a' ? "a+" : "r+", false);
+    if (io == nullptr)
+        return nullptr;
+    FileObject *object = FileObject::of(io);
+    object->onTemporary = true;
+    object->body = std::move(body);
+    object->body->users.push_back(object);
+    return io;
+}
 
 FileObjects::~FileObjects() {
     if (!directory_.empty())
@@ -195,6 +377,8 @@ IOObj *FileObjects::open(const char *name, const char *mode) {
     if (name == nullptr) {
         if (refuseTemporary_)
             return nullptr;
+        if (IOObj *io = makeInMemory(mode))
+            return io;
         std::string directory = temporaryDirectory();
         if (directory.empty())
             return nullptr;
@@ -235,6 +419,15 @@ IOObj *FileObjects::derive(IOObj *io) {
         return nullptr;
     FileObject::of(copy)->flags = source->flags;
     FileObject::of(copy)->onTemporary = source->onTemporary;
+    if (source->body) {
+        try {
+            source->body->users.push_back(FileObject::of(copy));
+        } catch (const std::bad_alloc &) {
+            copy->release(copy);
+            return nullptr;
+        }
+        FileObject::of(copy)->body = source->body;
+    }
     return copy;
 }
 

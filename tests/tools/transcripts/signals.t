@@ -5,8 +5,8 @@ stops.  A batch killed or terminated leaves only whole texts behind.
 
 `long` writes a document of PAGES pages, sixty lines of 110 characters
 each in an embedded font: some 6.7 kB of text a page.  The runs share a
-scratch folder; `$hostfiles` holds while the host keeps files in a folder
-of its own there.
+scratch folder; `$hostfiles` holds while the host keeps a temporary file
+(a memory file, which no signal can leave behind).
 
   $ long() {
   >   local z=$(printf 'z%.0s' $(seq 110))
@@ -14,7 +14,7 @@ of its own there.
   >     for page in $(seq "$2"); do echo page; for y in $(seq 20 12 728); do echo "  G 10 $y $z"; done; done
   >   } | make-document "$1"
   > }
-  $ hostfiles='find scratch -mindepth 2 -type f | grep -q .'
+  $ hostfiles='ls -l /proc/$SIGNAL_WHEN_PID/fd 2>/dev/null | grep -q memfd:fixrd-io'
   $ long long.xps 1500 && mkdir scratch && export TMPDIR=$PWD/scratch
 
 Stopped while it reads: by SIGINT, as Ctrl-C does, and by SIGTERM.
