@@ -6,6 +6,7 @@
 #include "xml/Namespaces.h"
 
 #include <memory>
+#include <new>
 #include <stdexcept>
 
 namespace fixrd {
@@ -13,7 +14,11 @@ namespace fixrd {
 namespace {
 
 constexpr int32_t kUnreadable = 6;
-constexpr size_t kBlockSize = 1024;
+// Expat gives the same events however its input is cut; blocks this large
+// spare it rescanning the tokens that straddle their ends (a Glyphs element
+// with its Indices runs to hundreds of bytes), and a long token is not
+// rescanned from its start a kilobyte at a time.
+constexpr size_t kBlockSize = 64 * 1024;
 constexpr long kLeadInLimit = 10;
 
 IOObj *partObject(DocContext *context, PartKind kind) {
@@ -84,7 +89,9 @@ int32_t parsePartXml(DocContext *context, PartKind kind) {
     std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreateNS(nullptr, kNamespaceSeparator));
     if (!parser)
         return kUnreadable;
-    char buffer[kBlockSize] = {};
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBlockSize]);
+    if (!buffer)
+        return kUnreadable;
 
     const HandlerSet &handlers = handlerSetOf(kind);
     XML_SetUserData(parser.get(), context);
@@ -112,9 +119,9 @@ int32_t parsePartXml(DocContext *context, PartKind kind) {
     bool final = false;
     XML_Status status = XML_STATUS_OK;
     while (!final && status != XML_STATUS_ERROR) {
-        size_t n = std::fread(buffer, 1, kBlockSize, file.get());
+        size_t n = std::fread(buffer.get(), 1, kBlockSize, file.get());
         final = n < kBlockSize;
-        status = XML_Parse(parser.get(), buffer, static_cast<int>(n), final ? XML_TRUE : XML_FALSE);
+        status = XML_Parse(parser.get(), buffer.get(), static_cast<int>(n), final ? XML_TRUE : XML_FALSE);
     }
 
     std::exception_ptr error = active.takeError();
