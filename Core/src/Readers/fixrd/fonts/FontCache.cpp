@@ -170,9 +170,8 @@ GlyphMetrics FontCache::glyphMetrics(const std::string &key, const std::string &
     auto font = loadFont(key, fontUri);
     uint32_t code = codePointOf(owner_->host, character);
     FontEntry &entry = font->second;
-    auto found = entry.glyphs.find(code);
-    if (found != entry.glyphs.end())
-        return found->second;
+    if (const GlyphMetrics *found = entry.glyphs.find(code))
+        return *found;
     GlyphMetrics metrics;
     if (entry.mapped && entry.mapped->metricsOf(code, metrics)) {
         entry.glyphs.emplace(code, metrics);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "fonts/GlyphMetrics.h"
+#include "fonts/GlyphTable.h"
 #include "fonts/MappedFont.h"
 #include "text/CharView.h"
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 
 namespace fixrd {
 
@@ -16,9 +15,5 @@ struct GlyphMetrics {
     int32_t vertBearingY = 0;
     int32_t vertAdvance = 0;
 };
-
-// The metrics of each character a font maps, looked up once per character
-// of every run.
-using GlyphTable = std::unordered_map<uint32_t, GlyphMetrics>;
 
 } // namespace fixrd

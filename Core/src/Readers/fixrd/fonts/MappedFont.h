@@ -6,6 +6,7 @@
 
 #include "fonts/FontFace.h"
 #include "fonts/GlyphMetrics.h"
+#include "fonts/GlyphTable.h"
 
 #include <cstddef>
 #include <cstdint>
