@@ -1,5 +1,7 @@
 #include "FileObjects.h"
 
+#include "WholeTransfers.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -28,19 +30,6 @@ int64_t sizeOfFile(int fd) {
 }
 
 std::string descriptorPath(int fd) { return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd); }
-
-bool writeAll(int fd, const char *bytes, size_t count) {
-    while (count > 0) {
-        ssize_t n = ::write(fd, bytes, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        count -= static_cast<size_t>(n);
-    }
-    return true;
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "WorkerProtocol.h"
 
+#include "WholeTransfers.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,29 +10,11 @@ namespace fixrd {
 
 namespace {
 
+using host::readAll;
+using host::writeAll;
+
 // A record stream may be large, but not past what one document may give.
 constexpr uint64_t kLongestField = uint64_t{8} << 30;
-
-// Moves `size` bytes through read or write, past short transfers and
-// signals; false at the end of the stream or on an error.
-template <class Byte, class Transfer> bool transferAll(int fd, Byte *at, size_t size, Transfer transfer) {
-    while (size > 0) {
-        ssize_t n = transfer(fd, at, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        at += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool writeAll(int fd, const void *data, size_t size) {
-    return transferAll(fd, static_cast<const char *>(data), size, ::write);
-}
-
-bool readAll(int fd, void *data, size_t size) { return transferAll(fd, static_cast<char *>(data), size, ::read); }
 
 template <class T> void put(std::string &out, T value) { out.append(reinterpret_cast<const char *>(&value), sizeof value); }
 
