@@ -1,5 +1,7 @@
 #include "fonts/MappedFont.h"
 
+#include <algorithm>
+
 namespace fixrd {
 
 bool MappedFont::load(uint32_t glyph, GlyphMetrics &metrics) {
@@ -25,11 +27,11 @@ bool MappedFont::mapCodes(size_t limit, bool onlyLoadable) {
             return true;
         if (glyphOf_.size() >= limit)
             return false;
-        glyphOf_.emplace(code, glyph);
+        glyphOf_.push_back({code, glyph});
         return true;
     });
     if (!within)
-        std::unordered_map<uint32_t, uint32_t>().swap(glyphOf_);
+        std::vector<Mapped>().swap(glyphOf_);
     allLoadable_ = within && onlyLoadable;
     return within;
 }
@@ -39,21 +41,22 @@ size_t MappedFont::loadableCount() {
         return glyphOf_.size();
     size_t count = 0;
     GlyphMetrics metrics;
-    for (const auto &[code, glyph] : glyphOf_)
-        count += load(glyph, metrics) ? 1 : 0;
+    for (const Mapped &mapped : glyphOf_)
+        count += load(mapped.glyph, metrics) ? 1 : 0;
     return count;
 }
 
 bool MappedFont::metricsOf(uint32_t code, GlyphMetrics &metrics) {
-    auto found = glyphOf_.find(code);
-    return found != glyphOf_.end() && load(found->second, metrics);
+    auto found = std::lower_bound(glyphOf_.begin(), glyphOf_.end(), code,
+                                  [](const Mapped &mapped, uint32_t wanted) { return mapped.code < wanted; });
+    return found != glyphOf_.end() && found->code == code && load(found->glyph, metrics);
 }
 
 void MappedFont::copyAll(GlyphTable &table) {
     GlyphMetrics metrics;
-    for (const auto &[code, glyph] : glyphOf_)
-        if (load(glyph, metrics))
-            table.emplace(code, metrics);
+    for (const Mapped &mapped : glyphOf_)
+        if (load(mapped.glyph, metrics))
+            table.emplace(mapped.code, metrics);
 }
 
 } // namespace fixrd

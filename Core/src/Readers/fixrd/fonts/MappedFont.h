@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace fixrd {
@@ -41,7 +40,13 @@ private:
 
     enum class Glyph : uint8_t { Untried, Loaded, Failed };
     FontFace face_;
-    std::unordered_map<uint32_t, uint32_t> glyphOf_;
+    // Code and glyph, in the rising order of the walk, so searched by halves:
+    // only a character's first lookup comes here.
+    struct Mapped {
+        uint32_t code;
+        uint32_t glyph;
+    };
+    std::vector<Mapped> glyphOf_;
     // By glyph: a map may send any number of codes to one glyph, which is
     // loaded once.
     std::vector<Glyph> tried_;
