@@ -19,6 +19,13 @@ else()
   set(FIXRD_INSTALL_RPATH "$ORIGIN/${bin_to_lib}")
 endif()
 set_target_properties(xpstext PROPERTIES INSTALL_RPATH "${FIXRD_INSTALL_RPATH}")
+# The build tree has the same bin/ and lib/: there the command is linked with
+# its install run path at once.  Edited at install instead, the build's run
+# path would be padded with an empty entry, which sends the loader to the
+# current directory for every library.
+if(FIXRD_INSTALL_RPATH STREQUAL "$ORIGIN/../lib")
+  set_target_properties(xpstext PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
+endif()
 
 # Every header of the host, so a header that a public one starts to include is
 # installed with it.

@@ -11,6 +11,12 @@ or in C, and for a C program to take the host interface header.
   $ objdump -p "prefix/$LIBDIR/libfixrd-host.so" | grep SONAME
     SONAME               libfixrd-host.so.0
   $ xpstext "$SAMPLE" >expected && test -s expected
+
+Both commands, the build's and the installed one, look for libraries only
+where the tree keeps them: an empty run path entry would be the current
+directory.
+
+  $ ! objdump -p "$BUILD/bin/xpstext" prefix/bin/xpstext | grep -E 'R(UN)?PATH +(:|.*::|.*:$)'
   $ prefix/bin/xpstext "$SAMPLE" | cmp - expected
 
 The example, built with CMake against the moved tree (what the builds
