@@ -43,6 +43,12 @@ void checkComplete(const GlyphRun &run, const PresentAttributes &present) {
 } // namespace
 
 std::string unicodeStringOf(const char *value) {
+    std::string text;
+    assignUnicodeString(text, value);
+    return text;
+}
+
+void assignUnicodeString(std::string &text, const char *value) {
     size_t length = strnlen(value, kMaxUnicodeStringBytes + 1);
     if (length > kMaxUnicodeStringBytes) {
         length = kMaxUnicodeStringBytes;
@@ -51,8 +57,9 @@ std::string unicodeStringOf(const char *value) {
             --length;
     }
     if (length >= 2 && value[0] == '{' && value[1] == '}')
-        return std::string(value + 2, length - 2);
-    return std::string(value, length);
+        text.assign(value + 2, length - 2);
+    else
+        text.assign(value, length);
 }
 
 void readGlyphsAttributes(DocContext *context, const XML_Char **attributes) {
@@ -62,7 +69,7 @@ void readGlyphsAttributes(DocContext *context, const XML_Char **attributes) {
         const char *name = pair[0];
         const char *value = pair[1];
         if (std::strcmp(name, "UnicodeString") == 0) {
-            run.unicodeString = unicodeStringOf(value);
+            assignUnicodeString(run.unicodeString, value);
         } else if (std::strcmp(name, "OriginX") == 0) {
             run.origin.x = readNumber(value, "Could not read double value from OriginX attribute in Glyphs element");
             present.originX = true;
@@ -70,7 +77,7 @@ void readGlyphsAttributes(DocContext *context, const XML_Char **attributes) {
             run.origin.y = readNumber(value, "Could not read double value from OriginY attribute in Glyphs element");
             present.originY = true;
         } else if (std::strcmp(name, "Indices") == 0) {
-            run.indices = readIndices(value);
+            readIndices(value, run.indices);
         } else if (std::strcmp(name, "RenderTransform") == 0) {
             pushTransform(context->transforms, context->pushCounts.back(), readTransform(context, value));
         } else if (std::strcmp(name, "FontUri") == 0) {

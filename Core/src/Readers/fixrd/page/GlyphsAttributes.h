@@ -21,5 +21,7 @@ void readGlyphsAttributes(DocContext *context, const XML_Char **attributes);
 // The first 1023 bytes of a UnicodeString value, backed off to the start of
 // a character the cut would split, without a leading "{}" escape.
 std::string unicodeStringOf(const char *value);
+// The same into `text`, replacing what it held.
+void assignUnicodeString(std::string &text, const char *value);
 
 } // namespace fixrd

@@ -46,17 +46,23 @@ GlyphIndexEntry readEntry(std::string_view text) {
 
 } // namespace
 
-std::vector<GlyphIndexEntry> readIndices(std::string_view value) {
-    std::vector<GlyphIndexEntry> entries;
+void readIndices(std::string_view value, std::vector<GlyphIndexEntry> &entries) {
+    entries.clear();
     size_t start = 0;
     for (;;) {
         size_t semicolon = value.find(';', start);
         entries.push_back(readEntry(value.substr(start, semicolon == std::string_view::npos ? std::string_view::npos
                                                                                               : semicolon - start)));
         if (semicolon == std::string_view::npos)
-            return entries;
+            return;
         start = semicolon + 1;
     }
+}
+
+std::vector<GlyphIndexEntry> readIndices(std::string_view value) {
+    std::vector<GlyphIndexEntry> entries;
+    readIndices(value, entries);
+    return entries;
 }
 
 } // namespace fixrd

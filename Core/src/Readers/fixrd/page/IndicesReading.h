@@ -11,5 +11,8 @@
 namespace fixrd {
 
 std::vector<GlyphIndexEntry> readIndices(std::string_view value);
+// The same into `entries`, replacing what it held: a run reuses the room the
+// one before it took.
+void readIndices(std::string_view value, std::vector<GlyphIndexEntry> &entries);
 
 } // namespace fixrd
