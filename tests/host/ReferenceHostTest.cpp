@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <sys/stat.h>
@@ -58,6 +60,18 @@ TEST(ReferenceHost, MemoryAccountingRefusalsAndTheLimitsOfMemoryAndDisk) {
     memory->free(memory, b);
     EXPECT_EQ(host.memory().blocksOutstanding(), 0);
     EXPECT_EQ(host.memory().bytesOutstanding(), 0);
+    // Small blocks share one room and are reused: a block keeps its bytes
+    // growing out of it and shrinking back.
+    auto *bytes = static_cast<char *>(memory->alloc(memory, 40));
+    std::memcpy(bytes, "0123456789", 10);
+    for (int32_t size : {48, 4000, 8, 0}) {
+        bytes = static_cast<char *>(memory->realloc(memory, bytes, size));
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(std::string(bytes, std::min(size, 8)), std::string("01234567", std::min(size, 8))) << size;
+        EXPECT_EQ(host.memory().bytesOutstanding(), size);
+    }
+    memory->free(memory, bytes);
+    EXPECT_EQ(host.memory().blocksOutstanding(), 0);
 
     // One document cannot take more than the limits of memory and disk.
     host.memory().setLimits(1000, 1500);

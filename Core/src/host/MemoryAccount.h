@@ -9,6 +9,11 @@ namespace fixrd::host {
 
 class MemoryAccount {
 public:
+    MemoryAccount() = default;
+    MemoryAccount(const MemoryAccount &) = delete;
+    MemoryAccount &operator=(const MemoryAccount &) = delete;
+    ~MemoryAccount();
+
     void *allocate(int64_t size);
     void release(void *block);
     void *reallocate(void *block, int64_t size);
@@ -61,6 +66,11 @@ private:
     int64_t refuseSize_ = -1;
     int64_t largestBlock_ = kDefaultLargestBlock;
     int64_t budget_ = kDefaultBudget;
+    // Freed small blocks kept for the next small request: the reader takes
+    // and frees one for every character it measures.
+    static constexpr int kKeptBlocks = 8;
+    void *kept_[kKeptBlocks] = {};
+    int keptCount_ = 0;
 };
 
 } // namespace fixrd::host
