@@ -6,7 +6,7 @@
 #include "support/except/VantrelError.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace fixrd {
 
@@ -17,13 +17,14 @@ vt::datastore::OwnedIO readFontPart(vt::datastore::MutableDataStore &part, const
     uint32_t size = part.size();
     if (size > INT32_MAX)
         throw FontError("Could not read font file");
-    std::vector<unsigned char> data(size);
-    if (part.read(data.data(), size) != size)
+    // Not zeroed: the read fills every byte, or the part is refused.
+    std::unique_ptr<unsigned char[]> data(new unsigned char[size]);
+    if (part.read(data.get(), size) != size)
         throw FontError("Could not read font file");
 
     FontNameParts name = fontNameParts(fontUri);
     if (isObfuscatedFontName(name))
-        deobfuscateFont(data.data(), data.size(), ObfuscationKey(name));
+        deobfuscateFont(data.get(), size, ObfuscationKey(name));
 
     vt::datastore::OwnedIO file(host->openIOEx != nullptr ? host->openIOEx(host, nullptr, "w", 1) : nullptr);
     if (!file)
@@ -33,7 +34,7 @@ vt::datastore::OwnedIO readFontPart(vt::datastore::MutableDataStore &part, const
     if (file->open != nullptr)
         file->open(file.get());
     if (file->write != nullptr)
-        file->write(file.get(), data.data(), size);
+        file->write(file.get(), data.get(), size);
     return file;
 }
 

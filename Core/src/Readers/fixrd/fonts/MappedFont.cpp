@@ -5,17 +5,20 @@
 namespace fixrd {
 
 bool MappedFont::load(uint32_t glyph, GlyphMetrics &metrics) {
-    if (tried_.empty()) {
-        tried_.assign(face_.glyphCount(), Glyph::Untried);
-        metrics_.resize(tried_.size());
-    }
-    if (glyph >= tried_.size())   // past what the face declares: never kept
+    size_t count = face_.glyphCount();
+    if (glyph >= count)   // past what the face declares: never kept
         return face_.loadMetrics(glyph, metrics);
-    if (tried_[glyph] == Glyph::Untried)
-        tried_[glyph] = face_.loadMetrics(glyph, metrics_[glyph]) ? Glyph::Loaded : Glyph::Failed;
-    if (tried_[glyph] == Glyph::Failed)
+    if (pages_.empty())
+        pages_.resize((count + kPageGlyphs - 1) / kPageGlyphs);
+    std::unique_ptr<Page> &page = pages_[glyph / kPageGlyphs];
+    if (!page)
+        page = std::make_unique<Page>();
+    size_t at = glyph % kPageGlyphs;
+    if (page->tried[at] == Glyph::Untried)
+        page->tried[at] = face_.loadMetrics(glyph, page->metrics[at]) ? Glyph::Loaded : Glyph::Failed;
+    if (page->tried[at] == Glyph::Failed)
         return false;
-    metrics = metrics_[glyph];
+    metrics = page->metrics[at];
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace fixrd {
@@ -48,9 +49,15 @@ private:
     };
     std::vector<Mapped> glyphOf_;
     // By glyph: a map may send any number of codes to one glyph, which is
-    // loaded once.
-    std::vector<Glyph> tried_;
-    std::vector<GlyphMetrics> metrics_;
+    // loaded once.  Kept in pages made on first use: a CJK face declares tens
+    // of thousands of glyphs, and a table of all of them, zeroed at once,
+    // would cost more than the few the document uses.
+    static constexpr size_t kPageGlyphs = 256;
+    struct Page {
+        Glyph tried[kPageGlyphs] = {};
+        GlyphMetrics metrics[kPageGlyphs] = {};
+    };
+    std::vector<std::unique_ptr<Page>> pages_;
     bool allLoadable_ = false;
 };
 
