@@ -50,8 +50,26 @@ public:
     // Unscaled metrics of glyph; false when it does not load.
     bool loadMetrics(FT_UInt glyph, GlyphMetrics &metrics);
 
+    // FreeType reads a glyph as a few small frames from two or three tables,
+    // each a system call when read straight from the file; small reads are
+    // served from a few blocks read ahead, the least recently used replaced.
+    // The record comes first: FreeType hands back its address.
+    struct ReadAheadStream {
+        static constexpr unsigned long kBlock = 4096;
+        static constexpr unsigned kBlocks = 4;
+        struct Block {
+            unsigned long start;
+            unsigned long length;
+            unsigned long lastUse;
+            unsigned char bytes[kBlock];
+        };
+        FT_StreamRec record;
+        unsigned long reads;
+        Block blocks[kBlocks];
+    };
+
 private:
-    FT_StreamRec stream_{};   // outlives the face that reads it
+    ReadAheadStream stream_{};   // outlives the face that reads it
     FT_Face face_ = nullptr;
 };
 
