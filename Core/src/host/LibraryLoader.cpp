@@ -27,7 +27,8 @@ void *LibraryLoader::load(const std::string &name) {
         return nullptr;
     }
     std::string path = pathOf(name);
-    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Left mapped, as the module is (ReaderModule.cpp).
+    void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle == nullptr) {
         const char *reason = dlerror();
         lastError_ = reason != nullptr ? reason : path + ": cannot be loaded";
@@ -35,7 +36,7 @@ void *LibraryLoader::load(const std::string &name) {
     }
     if (kept_.count(path) == 0) {
         // A second reference of our own, dropped with the loader.
-        if (void *kept = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+        if (void *kept = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
             kept_.emplace(path, kept);
     }
     return handle;

@@ -11,7 +11,10 @@ std::unique_ptr<ReaderModule> ReaderModule::load(const std::string &directory, s
     module->directory_ = directory.empty() ? host::directoryOfObject(reinterpret_cast<const void *>(&ReaderModule::load))
                                            : directory;
     std::string path = module->directory_ + "/libFIXRD.so";
-    module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Left mapped once loaded: unmapping it and its libraries at every
+    // program's exit costs more than a one-page document's text, and a
+    // later host in the same process finds it loaded.
+    module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (module->handle_ == nullptr) {
         const char *reason = dlerror();
         error = reason != nullptr ? reason : path + ": cannot be loaded";
