@@ -167,9 +167,11 @@ uint16_t FontCache::unitsPerEm(const std::string &key, const std::string &fontUr
 }
 
 GlyphMetrics FontCache::glyphMetrics(const std::string &key, const std::string &fontUri, CharView character) {
-    auto font = loadFont(key, fontUri);
+    return glyphMetricsIn(loadFont(key, fontUri)->second, fontUri, character);
+}
+
+GlyphMetrics FontCache::glyphMetricsIn(FontEntry &entry, const std::string &fontUri, CharView character) {
     uint32_t code = codePointOf(owner_->host, character);
-    FontEntry &entry = font->second;
     if (const GlyphMetrics *found = entry.glyphs.find(code))
         return *found;
     GlyphMetrics metrics;

@@ -63,6 +63,9 @@ public:
     // The metrics of the glyph the font maps ch to.  Throws FontError.
     GlyphMetrics glyphMetrics(const std::string &key, const std::string &fontUri, CharView ch);
     GlyphMetrics glyphMetrics(const std::string &fontUri, CharView ch) { return glyphMetrics(fontUri, fontUri, ch); }
+    // The same, in an entry loadFont gave, which stays valid for the cache's
+    // life: a run measures every character in one font.
+    GlyphMetrics glyphMetricsIn(FontEntry &entry, const std::string &fontUri, CharView ch);
 
     // The name of the part fontUri finds from the page being read, found or
     // not: the same relative FontUri on pages of two folders names two fonts.

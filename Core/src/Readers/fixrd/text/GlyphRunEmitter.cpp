@@ -104,7 +104,10 @@ private:
         if (!measurable_)
             return false;
         try {
-            metrics = context_->fonts->glyphMetrics(run_.fontKey, run_.fontUri, character);
+            // Found once a run; until it loads, each character asks again.
+            if (font_ == nullptr)
+                font_ = &context_->fonts->loadFont(run_.fontKey, run_.fontUri)->second;
+            metrics = context_->fonts->glyphMetricsIn(*font_, run_.fontUri, character);
             return true;
         } catch (const std::runtime_error &) {
             metrics = GlyphMetrics{};
@@ -210,6 +213,7 @@ private:
     double unitsPerEm_;
     double em_;
     bool measurable_;
+    FontEntry *font_ = nullptr;
 };
 
 } // namespace
