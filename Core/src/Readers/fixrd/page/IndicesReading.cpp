@@ -8,9 +8,30 @@ namespace fixrd {
 
 namespace {
 
+// Most entries are "index,advance": read in one pass, with what the full
+// reading gives them.  False, entry untouched, for any other form.
+bool readPlainEntry(std::string_view text, GlyphIndexEntry &entry) {
+    size_t at = 0;
+    int32_t index = 0;
+    for (; at < text.size() && at < 9 && text[at] >= '0' && text[at] <= '9'; ++at)
+        index = index * 10 + (text[at] - '0');
+    if (at == 0 || at >= text.size() || text[at] != ',')
+        return false;
+    std::string_view advance = text.substr(at + 1);
+    for (char c : advance)
+        if (c == ',')
+            return false;
+    entry.glyphIndex = index;
+    if (!advance.empty())
+        entry.advance = leadingDouble(advance);
+    return true;
+}
+
 // Views, not copies: a page holds tens of thousands of entries.
 GlyphIndexEntry readEntry(std::string_view text) {
     GlyphIndexEntry entry;
+    if (readPlainEntry(text, entry))
+        return entry;
     std::string_view rest = text;
     size_t close = text.find(')');
     if (!text.empty() && text[0] == '(' && close != std::string_view::npos) {
