@@ -16,28 +16,18 @@ std::string LibraryLoader::pathOf(const std::string &name) const {
     return directory_.empty() ? base : directory_ + "/" + base;
 }
 
-LibraryLoader::~LibraryLoader() {
-    for (const auto &[path, handle] : kept_)
-        dlclose(handle);
-}
-
 void *LibraryLoader::load(const std::string &name) {
     if (refused_.count(name) != 0) {
         lastError_ = name + ": refused";
         return nullptr;
     }
     std::string path = pathOf(name);
-    // Left mapped, as the module is (ReaderModule.cpp).
+    // Left mapped when unloaded, as the module is (ReaderModule.cpp).
     void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle == nullptr) {
         const char *reason = dlerror();
         lastError_ = reason != nullptr ? reason : path + ": cannot be loaded";
         return nullptr;
-    }
-    if (kept_.count(path) == 0) {
-        // A second reference of our own, dropped with the loader.
-        if (void *kept = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
-            kept_.emplace(path, kept);
     }
     return handle;
 }

@@ -2,7 +2,6 @@
 // "libpkgrd.so" in one directory and mapped with dlopen.
 #pragma once
 
-#include <map>
 #include <set>
 #include <string>
 
@@ -11,7 +10,6 @@ namespace fixrd::host {
 class LibraryLoader {
 public:
     explicit LibraryLoader(std::string directory = {}) : directory_(std::move(directory)) {}
-    ~LibraryLoader();
     LibraryLoader(const LibraryLoader &) = delete;
     LibraryLoader &operator=(const LibraryLoader &) = delete;
 
@@ -21,10 +19,9 @@ public:
     // The file that `name` stands for.
     std::string pathOf(const std::string &name) const;
     // A handle, or null with the reason in lastError().  Each library stays
-    // mapped for as long as the loader lives, whatever is unloaded: the
-    // module loads its companions for every document, and mapping and
-    // relocating them anew each time costs a batch more than small
-    // documents do.
+    // mapped for the rest of the process, whatever is unloaded: the module
+    // loads its companions for every document, and mapping and relocating
+    // them anew each time costs a batch more than small documents do.
     void *load(const std::string &name);
     void *entryPoint(void *handle, const char *symbol) const;
     void unload(void *handle) const;
@@ -37,7 +34,6 @@ private:
     std::string directory_;
     std::string lastError_;
     std::set<std::string> refused_;
-    std::map<std::string, void *> kept_;   // by path, one handle each
 };
 
 // The directory that holds the shared object containing `address`.
