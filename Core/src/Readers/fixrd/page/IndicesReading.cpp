@@ -8,30 +8,32 @@ namespace fixrd {
 
 namespace {
 
-// Most entries are "index,advance": read in one pass, with what the full
-// reading gives them.  False, entry untouched, for any other form.
-bool readPlainEntry(std::string_view text, GlyphIndexEntry &entry) {
-    size_t at = 0;
+// Most entries are "index,advance" with a plain decimal advance: read where
+// they stand, in one pass, with what the full reading gives them.  On success
+// `at` stands on the ";" that ends the entry, or at the end.  False, entry
+// untouched, for any other form.
+bool readPlainEntry(std::string_view text, size_t &at, GlyphIndexEntry &entry) {
+    size_t next = at;
     int32_t index = 0;
-    for (; at < text.size() && at < 9 && text[at] >= '0' && text[at] <= '9'; ++at)
-        index = index * 10 + (text[at] - '0');
-    if (at == 0 || at >= text.size() || text[at] != ',')
+    for (; next < text.size() && next - at < 9 && text[next] >= '0' && text[next] <= '9'; ++next)
+        index = index * 10 + (text[next] - '0');
+    if (next == at || next >= text.size() || text[next] != ',')
         return false;
-    std::string_view advance = text.substr(at + 1);
-    for (char c : advance)
-        if (c == ',')
-            return false;
+    ++next;
+    double advance = entry.advance;
+    if (next < text.size() && text[next] != ';' && !readPlainDecimal(text, next, advance))
+        return false;
+    if (next < text.size() && text[next] != ';')
+        return false;
     entry.glyphIndex = index;
-    if (!advance.empty())
-        entry.advance = leadingDouble(advance);
+    entry.advance = advance;
+    at = next;
     return true;
 }
 
 // Views, not copies: a page holds tens of thousands of entries.
 GlyphIndexEntry readEntry(std::string_view text) {
     GlyphIndexEntry entry;
-    if (readPlainEntry(text, entry))
-        return entry;
     std::string_view rest = text;
     size_t close = text.find(')');
     if (!text.empty() && text[0] == '(' && close != std::string_view::npos) {
@@ -71,12 +73,16 @@ void readIndices(std::string_view value, std::vector<GlyphIndexEntry> &entries) 
     entries.clear();
     size_t start = 0;
     for (;;) {
-        size_t semicolon = value.find(';', start);
-        entries.push_back(readEntry(value.substr(start, semicolon == std::string_view::npos ? std::string_view::npos
-                                                                                              : semicolon - start)));
-        if (semicolon == std::string_view::npos)
+        size_t end = start;
+        GlyphIndexEntry entry;
+        if (!readPlainEntry(value, end, entry)) {
+            end = value.find(';', start);
+            entry = readEntry(value.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        }
+        entries.push_back(entry);
+        if (end >= value.size())
             return;
-        start = semicolon + 1;
+        start = end + 1;
     }
 }
 

@@ -50,36 +50,14 @@ Parsed viaStrtod(std::string_view text) {
     return parsed;
 }
 
-// Digits with at most one point and no exponent, whose digits make an
-// integer below 2^53 and with at most 22 after the point: the integer and the
-// power of ten are then exact doubles, and one division rounds correctly, as
-// strtod does.  False, leaving `parsed` alone, for anything else.
+// A signed plain decimal, read as strtod reads it; false for anything else.
 bool fastDecimal(std::string_view text, size_t at, Parsed &parsed) {
-    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr uint64_t kExact = uint64_t{1} << 53;
     bool negative = text[at] == '-';
     if (text[at] == '-' || text[at] == '+')
         ++at;
-    uint64_t digits = 0;
-    size_t after = 0;
-    bool point = false;
-    for (; at < text.size(); ++at) {
-        char c = text[at];
-        if (isDigit(c)) {
-            digits = digits * 10 + static_cast<uint64_t>(c - '0');
-            if (digits >= kExact)
-                return false;
-            after += point ? 1 : 0;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (after > 22 || (at < text.size() && (text[at] == 'e' || text[at] == 'E')))
+    double value = 0.0;
+    if (!readPlainDecimal(text, at, value))
         return false;
-    double value = static_cast<double>(digits) / kPowers[after];
     parsed.value = negative ? -value : value;
     parsed.consumed = at;
     return true;
