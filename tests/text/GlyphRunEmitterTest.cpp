@@ -44,6 +44,12 @@ TEST(WordGap, Thresholds) {
     EXPECT_FALSE(isSpaceGap(ink, advance, {NAN, 0}, 10));
     EXPECT_FALSE(isSpaceGap(ink, advance, {-1, 0}, 10));
     EXPECT_TRUE(isSpaceGap(ink, advance, {-0.5, 0}, -10));        // mirrored
+    // The emitter's shortcut rules out no gap, in either script kind, mirrored or not.
+    EXPECT_TRUE(GapThresholds(10).rulesOut(ink, {2.0, 0}));
+    for (double em : {10.0, -10.0})
+        for (double x : {-11.0, -5.0, -2.2, -0.5, 1.0, 2.2, 5.0, 10.0})
+            for (uint32_t c : {U'a', U'\u4E2D'})
+                EXPECT_FALSE(GapThresholds(em).rulesOut(ink, {x, 0}) && isSeparatingGap(ink, advance, {x, 0}, em, c, c));
 }
 
 TEST(Utf8, LengthFromTheFirstByteAlone) {

@@ -37,6 +37,7 @@ public:
         : context_(context), run_(context->run), stack_(context->transforms),
           emSize_(context->run.fontRenderingEmSize), unitsPerEm_(context->unitsPerEm),
           em_(scaleVector(context->transforms, {context->run.fontRenderingEmSize, 0.0}).x),
+          thresholds_(em_),
           // A font known to have failed fails every lookup; asking it anyway
           // costs an exception per character.
           measurable_(unitsPerEm_ != 0.0 && !context->fonts->hasFailed(context->run.fontKey)) {}
@@ -196,12 +197,16 @@ private:
 
     bool gapBefore(const Point &previousPen, const GlyphMetrics &m, const Point &pen, CharView before,
                    CharView after) const {
+        Point inkEnd = previousPen + scaleVector(stack_, {inkRight(m) * emSize_ / unitsPerEm_, 0.0});
+        // Most characters stand too close for any gap: the rest of the test,
+        // a division more, is then not needed.
+        if (thresholds_.rulesOut(inkEnd, pen))
+            return false;
         uint32_t first = decodeUtf8(before.bytes, before.length);
         uint32_t second = decodeUtf8(after.bytes, after.length);
         // Justified Arabic stretches its words (kashida), never a gap.
         if (isArabic(first) && isArabic(second))
             return false;
-        Point inkEnd = previousPen + scaleVector(stack_, {inkRight(m) * emSize_ / unitsPerEm_, 0.0});
         Point advanceEnd = previousPen + scaleVector(stack_, {m.horiAdvance * emSize_ / unitsPerEm_, 0.0});
         return isSeparatingGap(inkEnd, advanceEnd, pen, em_, first, second);
     }
@@ -212,6 +217,7 @@ private:
     double emSize_;
     double unitsPerEm_;
     double em_;
+    GapThresholds thresholds_;
     bool measurable_;
     FontEntry *font_ = nullptr;
 };
