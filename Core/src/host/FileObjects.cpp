@@ -115,10 +115,11 @@ struct FileObject {
         // after it with what the file really grew.
         struct stat before {};
         int64_t booked = 0;
+        off_t at = 0;
         if (self->onTemporary) {
             if (::fstat(self->fd, &before) != 0)
                 return 0;
-            off_t at = (self->flags & O_APPEND) != 0 ? before.st_size : ::lseek(self->fd, 0, SEEK_CUR);
+            at = (self->flags & O_APPEND) != 0 ? before.st_size : ::lseek(self->fd, 0, SEEK_CUR);
             booked = std::max<int64_t>(0, int64_t{at} + count - before.st_size);
             if (at < 0 || !self->owner->reserveTemporary(booked))
                 return 0;
@@ -137,8 +138,9 @@ struct FileObject {
             total += static_cast<size_t>(n);
         }
         if (self->onTemporary) {
-            struct stat after {};
-            int64_t grown = ::fstat(self->fd, &after) == 0 ? int64_t{after.st_size} - before.st_size : booked;
+            // What it grew follows from where the bytes went: the host is
+            // the file's only writer, one call at a time.
+            int64_t grown = std::max<int64_t>(0, int64_t{at} + static_cast<int64_t>(total) - before.st_size);
             self->owner->temporaryBytes_ += grown - booked;
             if (self->body && self->body->inMemory)
                 self->owner->memoryBytes_ += grown;
