@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,7 +65,7 @@ TEST(ReferenceHost, MemoryAccountingRefusalsAndTheLimitsOfMemoryAndDisk) {
     // growing out of it and shrinking back.
     auto *bytes = static_cast<char *>(memory->alloc(memory, 40));
     std::memcpy(bytes, "0123456789", 10);
-    for (int32_t size : {48, 4000, 8, 0}) {
+    for (int32_t size : {48, 4000, 4080, 65520, 70000, 100, 8, 0}) {
         bytes = static_cast<char *>(memory->realloc(memory, bytes, size));
         ASSERT_NE(bytes, nullptr);
         EXPECT_EQ(std::string(bytes, std::min(size, 8)), std::string("01234567", std::min(size, 8))) << size;
@@ -72,6 +73,19 @@ TEST(ReferenceHost, MemoryAccountingRefusalsAndTheLimitsOfMemoryAndDisk) {
     }
     memory->free(memory, bytes);
     EXPECT_EQ(host.memory().blocksOutstanding(), 0);
+    // Blocks of every size, past many slabs' worth, each keeps its own bytes.
+    std::vector<char *> blocks;
+    for (int i = 0; i < 1000; ++i) {
+        blocks.push_back(static_cast<char *>(memory->alloc(memory, (i * 977) % 70000)));
+        std::memset(blocks.back(), i % 251, (i * 977) % 70000);
+    }
+    for (int i = 0; i < 1000; i += 2)
+        memory->free(memory, blocks[i]);
+    for (int i = 1; i < 1000; i += 2)
+        EXPECT_EQ(std::count(blocks[i], blocks[i] + (i * 977) % 70000, char(i % 251)), (i * 977) % 70000) << i;
+    for (int i = 1; i < 1000; i += 2)
+        memory->free(memory, blocks[i]);
+    EXPECT_EQ(host.memory().bytesOutstanding(), 0);
 
     // One document cannot take more than the limits of memory and disk.
     host.memory().setLimits(1000, 1500);

@@ -2,38 +2,46 @@
 
 #include <cstdlib>
 #include <cstring>
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#endif
 
 namespace fixrd::host {
 
 namespace {
 
 // Each block carries its size in front, so the accounting knows what a free
-// gives back, and whether it has the small blocks' room.  16 bytes keep the
-// caller's part aligned for any type.
+// gives back, and where its room came from.  16 bytes keep the caller's part
+// aligned for any type.
 constexpr size_t kHeader = 16;
+constexpr int64_t kFromMalloc = -1;
 struct Header {
     int64_t size;
-    int64_t small;   // 1: room for kSmallBlock bytes
+    int64_t sizeClass;   // the pool's class of its room, or kFromMalloc
 };
 static_assert(sizeof(Header) == kHeader);
 
-// Requests up to this size get the same room, so that any freed one can
-// serve the next.
-constexpr int64_t kSmallBlock = 48;
-
-// Under a sanitizer every block is really freed, so that a use after free
-// is still caught.
+// Under a sanitizer or valgrind every block comes from malloc and is really
+// freed, so that an overrun or a use after free is still caught.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kKeepSmallBlocks = false;
+constexpr bool kPoolBlocks = false;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-constexpr bool kKeepSmallBlocks = false;
+constexpr bool kPoolBlocks = false;
 #else
-constexpr bool kKeepSmallBlocks = true;
+constexpr bool kPoolBlocks = true;
 #endif
 #else
-constexpr bool kKeepSmallBlocks = true;
+constexpr bool kPoolBlocks = true;
 #endif
+
+bool underValgrind() {
+#if __has_include(<valgrind/valgrind.h>)
+    return RUNNING_ON_VALGRIND != 0;
+#else
+    return false;
+#endif
+}
 
 Header headerOf(void *block) {
     Header header;
@@ -41,18 +49,17 @@ Header headerOf(void *block) {
     return header;
 }
 
-void *payload(void *raw, int64_t size, bool small) {
-    Header header{size, small ? 1 : 0};
+void *payload(void *raw, int64_t size, int64_t sizeClass) {
+    Header header{size, sizeClass};
     std::memcpy(raw, &header, sizeof header);
     return static_cast<char *>(raw) + kHeader;
 }
 
 } // namespace
 
-MemoryAccount::~MemoryAccount() {
-    while (keptCount_ > 0)
-        std::free(kept_[--keptCount_]);
-}
+MemoryAccount::MemoryAccount() : pooled_(kPoolBlocks && !underValgrind()) {}
+
+MemoryAccount::~MemoryAccount() = default;
 
 bool MemoryAccount::refuses(int64_t size, int64_t growth) {
     int64_t request = ++requests_;
@@ -67,17 +74,34 @@ bool MemoryAccount::refuses(int64_t size, int64_t growth) {
     return refuseSize_ >= 0 && size == refuseSize_;
 }
 
+void *MemoryAccount::room(int64_t size, int64_t &sizeClass) {
+    size_t bytes = kHeader + static_cast<size_t>(size);
+    if (pooled_ && bytes <= BlockPool::kLargest) {
+        sizeClass = BlockPool::classOf(bytes);
+        if (void *raw = pool_.take(static_cast<int>(sizeClass)))
+            return raw;
+    }
+    sizeClass = kFromMalloc;
+    return std::malloc(bytes);
+}
+
+void MemoryAccount::giveBack(void *raw, int64_t sizeClass) {
+    if (sizeClass == kFromMalloc)
+        std::free(raw);
+    else
+        pool_.give(raw, static_cast<int>(sizeClass));
+}
+
 void *MemoryAccount::allocate(int64_t size) {
     if (refuses(size, size))
         return nullptr;
-    bool small = size <= kSmallBlock;
-    void *raw = small && keptCount_ > 0 ? kept_[--keptCount_]
-                                        : std::malloc(kHeader + static_cast<size_t>(small ? kSmallBlock : size));
+    int64_t sizeClass;
+    void *raw = room(size, sizeClass);
     if (raw == nullptr)
         return nullptr;
     ++blocks_;
     bytes_ += size;
-    return payload(raw, size, small);
+    return payload(raw, size, sizeClass);
 }
 
 void MemoryAccount::release(void *block) {
@@ -86,11 +110,7 @@ void MemoryAccount::release(void *block) {
     Header header = headerOf(block);
     --blocks_;
     bytes_ -= header.size;
-    void *raw = static_cast<char *>(block) - kHeader;
-    if (kKeepSmallBlocks && header.small != 0 && keptCount_ < kKeptBlocks)
-        kept_[keptCount_++] = raw;
-    else
-        std::free(raw);
+    giveBack(static_cast<char *>(block) - kHeader, header.sizeClass);
 }
 
 void *MemoryAccount::reallocate(void *block, int64_t size) {
@@ -99,17 +119,26 @@ void *MemoryAccount::reallocate(void *block, int64_t size) {
     Header header = headerOf(block);
     if (refuses(size, size - header.size))
         return nullptr;
-    if (header.small != 0 && size <= kSmallBlock) {
-        bytes_ += size - header.size;
-        return payload(static_cast<char *>(block) - kHeader, size, true);
+    void *raw = static_cast<char *>(block) - kHeader;
+    if (header.sizeClass == kFromMalloc && !(pooled_ && kHeader + static_cast<size_t>(size) <= BlockPool::kLargest)) {
+        raw = std::realloc(raw, kHeader + static_cast<size_t>(size));
+        if (raw == nullptr)
+            return nullptr;
+    } else if (header.sizeClass == kFromMalloc ||
+               kHeader + static_cast<size_t>(size) > BlockPool::roomOf(static_cast<int>(header.sizeClass))) {
+        // Into other room; the old block stays whole when none is had.
+        int64_t sizeClass;
+        void *moved = room(size, sizeClass);
+        if (moved == nullptr)
+            return nullptr;
+        std::memcpy(static_cast<char *>(moved) + kHeader, block,
+                    static_cast<size_t>(header.size < size ? header.size : size));
+        giveBack(raw, header.sizeClass);
+        raw = moved;
+        header.sizeClass = sizeClass;
     }
-    // Past the small room, or a large block at any size: its room is what
-    // realloc gives, so it never serves a small request.
-    void *raw = std::realloc(static_cast<char *>(block) - kHeader, kHeader + static_cast<size_t>(size));
-    if (raw == nullptr)
-        return nullptr;
     bytes_ += size - header.size;
-    return payload(raw, size, false);
+    return payload(raw, size, header.sizeClass);
 }
 
 } // namespace fixrd::host

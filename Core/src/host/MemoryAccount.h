@@ -3,13 +3,15 @@
 // failure injection, so a test can refuse a chosen request.
 #pragma once
 
+#include "BlockPool.h"
+
 #include <cstdint>
 
 namespace fixrd::host {
 
 class MemoryAccount {
 public:
-    MemoryAccount() = default;
+    MemoryAccount();
     MemoryAccount(const MemoryAccount &) = delete;
     MemoryAccount &operator=(const MemoryAccount &) = delete;
     ~MemoryAccount();
@@ -66,11 +68,12 @@ private:
     int64_t refuseSize_ = -1;
     int64_t largestBlock_ = kDefaultLargestBlock;
     int64_t budget_ = kDefaultBudget;
-    // Freed small blocks kept for the next small request: the reader takes
-    // and frees one for every character it measures.
-    static constexpr int kKeptBlocks = 8;
-    void *kept_[kKeptBlocks] = {};
-    int keptCount_ = 0;
+    // Room for a block of `size` bytes and its header; `sizeClass` says where
+    // it came from, for giveBack.
+    void *room(int64_t size, int64_t &sizeClass);
+    void giveBack(void *raw, int64_t sizeClass);
+    BlockPool pool_;
+    bool pooled_;   // false under a memory checker: every block from malloc
 };
 
 } // namespace fixrd::host
