@@ -152,27 +152,16 @@ bool convertCharset(uint32_t from, uint32_t to, const void *input, size_t length
     return true;
 }
 
-int convertText(HostServices *host, uint32_t fromCharset, ConvertedText *input, ConvertedText *output,
-                char replacement) {
+namespace {
+
+// Everything but one ASCII character to code points.
+__attribute__((noinline)) int convertOtherText(HostServices *host, uint32_t fromCharset, ConvertedText *input,
+                                               ConvertedText *output, char replacement) {
     if (fromCharset == HOST_CHARSET_UTF8 && input != nullptr && output != nullptr &&
         host->targetCharset == HOST_CHARSET_UCS4BE) {
         // Straight into the caller's buffer, or only counted when it asks for the length.
         auto *to = reinterpret_cast<unsigned char *>(output->data);
         size_t room = to != nullptr ? output->length : 0, needed = 0;
-        // One ASCII character, as most measured are.
-        const auto *from = static_cast<const unsigned char *>(input->data);
-        if (input->length == 1 && from != nullptr && from[0] < 0x80) {
-            if (room >= 4) {
-                to[0] = to[1] = to[2] = 0;
-                to[3] = from[0];
-                output->length = 4;
-                return 1;
-            }
-            if (to == nullptr) {
-                output->length = 4;
-                return 1;
-            }
-        }
         decodeUtf8(reinterpret_cast<const unsigned char *>(input->data), input->length, replacement, [&](uint32_t code) {
             for (int shift = 24; shift >= 0; shift -= 8, ++needed)
                 if (needed < room)
@@ -196,6 +185,28 @@ int convertText(HostServices *host, uint32_t fromCharset, ConvertedText *input, 
     std::memcpy(output->data, converted.data(), n);
     output->length = static_cast<uint32_t>(n);
     return 1;
+}
+
+} // namespace
+
+int convertText(HostServices *host, uint32_t fromCharset, ConvertedText *input, ConvertedText *output,
+                char replacement) {
+    // One ASCII character to a code point, as most the reader measures are:
+    // kept apart so that this path saves no registers and builds no frame.
+    if (fromCharset == HOST_CHARSET_UTF8 && input != nullptr && output != nullptr &&
+        host->targetCharset == HOST_CHARSET_UCS4BE && input->length == 1 && input->data != nullptr) {
+        auto first = *static_cast<const unsigned char *>(input->data);
+        auto *to = reinterpret_cast<unsigned char *>(output->data);
+        if (first < 0x80 && (to == nullptr || output->length >= 4)) {
+            if (to != nullptr) {
+                to[0] = to[1] = to[2] = 0;
+                to[3] = first;
+            }
+            output->length = 4;
+            return 1;
+        }
+    }
+    return convertOtherText(host, fromCharset, input, output, replacement);
 }
 
 } // namespace fixrd::host
