@@ -120,12 +120,15 @@ void *MemoryAccount::reallocate(void *block, int64_t size) {
     if (refuses(size, size - header.size))
         return nullptr;
     void *raw = static_cast<char *>(block) - kHeader;
-    if (header.sizeClass == kFromMalloc && !(pooled_ && kHeader + static_cast<size_t>(size) <= BlockPool::kLargest)) {
-        raw = std::realloc(raw, kHeader + static_cast<size_t>(size));
+    size_t bytes = kHeader + static_cast<size_t>(size);
+    bool pooledRoom = header.sizeClass != kFromMalloc;
+    if (pooledRoom && bytes <= BlockPool::roomOf(static_cast<int>(header.sizeClass))) {
+        // Its room still holds it.
+    } else if (!pooledRoom && !(pooled_ && bytes <= BlockPool::kLargest)) {
+        raw = std::realloc(raw, bytes);
         if (raw == nullptr)
             return nullptr;
-    } else if (header.sizeClass == kFromMalloc ||
-               kHeader + static_cast<size_t>(size) > BlockPool::roomOf(static_cast<int>(header.sizeClass))) {
+    } else {
         // Into other room; the old block stays whole when none is had.
         int64_t sizeClass;
         void *moved = room(size, sizeClass);
