@@ -8,7 +8,7 @@
 //
 // Usage: bench-document FONT.ttf OUTPUT.xps [PAGES]
 //        bench-document --cjk FONT OUTPUT.xps
-#include "support/PackageBuilder.h"
+#include "package-builder/PackageBuilder.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-using fixrd::test::PackageBuilder;
+using fixrd::builder::PackageBuilder;
 
 namespace {
 
@@ -124,7 +124,7 @@ std::string cjkDocument(const std::string &fontBytes) {
                        "\u7e41\u9ad4\u5b57\u548c\u65e5\u672c\u8a9e\u306e\u304b\u306a";
     std::vector<std::string> pages;
     for (int p = 0; p < 10; ++p)
-        pages.push_back(fixrd::test::markup::page("<Glyphs Fill=\"#ff000000\" FontUri=\"/Resources/Fonts/cjk-" +
+        pages.push_back(fixrd::builder::markup::page("<Glyphs Fill=\"#ff000000\" FontUri=\"/Resources/Fonts/cjk-" +
                                                   std::to_string(p) + ".ttf\" FontRenderingEmSize=\"12\" "
                                                   "OriginX=\"48\" OriginY=\"64\" UnicodeString=\"" + line + "\"/>"));
     PackageBuilder package = PackageBuilder::document(pages);
@@ -162,7 +162,7 @@ int main(int argc, char **argv) {
             std::string body;
             for (int line = 0; line < kLinesPerPage; ++line)
                 body += glyphs(font, nextLine(seed), 48, 64 + line * 15.5);
-            pages.push_back(fixrd::test::markup::page(body));
+            pages.push_back(fixrd::builder::markup::page(body));
         }
         PackageBuilder package = PackageBuilder::document(pages);
         addStartPart(package);

@@ -4,7 +4,7 @@
 // the text comes back with its words and lines as a reader sees them.
 //
 // Usage: make-sample FONT.ttf OUTPUT.xps
-#include "support/PackageBuilder.h"
+#include "package-builder/PackageBuilder.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-using fixrd::test::PackageBuilder;
-namespace markup = fixrd::test::markup;
+using fixrd::builder::PackageBuilder;
+namespace markup = fixrd::builder::markup;
 
 namespace {
 

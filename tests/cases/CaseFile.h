@@ -3,7 +3,7 @@
 // format).
 #pragma once
 
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 
 #include <cstdint>
 #include <optional>

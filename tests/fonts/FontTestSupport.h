@@ -28,7 +28,7 @@ inline std::string dejaVu(const std::string &name = "DejaVuSans") {
     return font;
 }
 
-inline std::string obfuscated(const std::string &font) { return obfuscated(font, kGuid); }
+inline std::string obfuscated(const std::string &font) { return builder::obfuscated(font, kGuid); }
 
 // Where the table directory entry of tag starts; npos when there is none.
 inline size_t tableEntry(const std::string &font, const char *tag) {

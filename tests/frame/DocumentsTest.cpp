@@ -1,6 +1,6 @@
 // What document cases cannot show: hosts that fail or throw, and the
 // document's character set read from a declaration.
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 #include "support/TestHost.h"
 
 #include "frame/DocumentCharset.h"

@@ -1,6 +1,6 @@
 #include "FuzzEntries.h"
 
-#include "support/PackageBuilder.h"
+#include "package-builder/PackageBuilder.h"
 
 #include "Extractor.h"
 #include "RecordStream.h"
@@ -25,9 +25,9 @@ namespace fixrd::fuzz {
 
 namespace {
 
-using test::PackageBuilder;
-using test::stored;
-using test::markup::page;
+using builder::PackageBuilder;
+using builder::stored;
+using builder::markup::page;
 
 constexpr const char *kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
 constexpr const char *kGuid = "6C0F4B3A-19D2-4E57-8A61-F03B2C9D7E15";
@@ -35,7 +35,7 @@ const std::string kObfuscatedFont = std::string("Resources/Fonts/") + kGuid + ".
 const std::string kPlainFont = "Resources/Fonts/Plain.ttf";
 const std::string kPagePart = "Documents/1/Pages/1.fpage";
 
-std::string obfuscated(const std::string &font) { return test::obfuscated(font, kGuid); }
+std::string obfuscated(const std::string &font) { return builder::obfuscated(font, kGuid); }
 
 // The package parts every page and font input goes with, stored as they are
 // written: the page and font targets make a package per input, and deflating
@@ -43,9 +43,9 @@ std::string obfuscated(const std::string &font) { return test::obfuscated(font, 
 // document.
 PackageBuilder documentEntries() {
     PackageBuilder entries;
-    entries.add("[Content_Types].xml", stored(test::markup::contentTypes()))
-        .add("FixedDocumentSequence.fdseq", stored(test::markup::sequence({"/Documents/1/FixedDocument.fdoc"})))
-        .add("Documents/1/FixedDocument.fdoc", stored(test::markup::document({"Pages/1.fpage"})));
+    entries.add("[Content_Types].xml", stored(builder::markup::contentTypes()))
+        .add("FixedDocumentSequence.fdseq", stored(builder::markup::sequence({"/Documents/1/FixedDocument.fdoc"})))
+        .add("Documents/1/FixedDocument.fdoc", stored(builder::markup::document({"Pages/1.fpage"})));
     return entries;
 }
 
@@ -79,7 +79,7 @@ struct Session {
     PackageBuilder withPage;   // the document parts and the font target's page
 
     Session() {
-        folder = test::makePrivateFolder("fixrd-fuzz");
+        folder = builder::makePrivateFolder("fixrd-fuzz");
         temporaries = folder + "/tmp";
         ::mkdir(temporaries.c_str(), 0700);
         ::setenv("TMPDIR", temporaries.c_str(), 1);
@@ -88,7 +88,7 @@ struct Session {
             if (void *handle = dlopen((std::string(FIXRD_LIB_DIR) + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL))
                 companions.push_back(handle);
         withFont = documentEntries();
-        withFont.add(kObfuscatedFont, stored(obfuscated(test::readFile(kFontFile))));
+        withFont.add(kObfuscatedFont, stored(obfuscated(builder::readFile(kFontFile))));
         withPage = documentEntries();
         withPage.add(kPagePart, stored(fontPage()));
     }

@@ -5,7 +5,7 @@
 
 #include "RecordStream.h"
 
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 #include "support/PageHarness.h"
 #include "support/TestHost.h"
 

@@ -2,7 +2,7 @@
 // n-th memory request, or temporary files past n bytes.  Whatever the status,
 // the host gets back every block, object and file, and its private folder
 // goes with it.
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 #include "support/TestHost.h"
 
 #include "Extractor.h"

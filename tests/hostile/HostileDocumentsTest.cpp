@@ -6,7 +6,7 @@
 #include "HostileRun.h"
 
 #include "fonts/FontTestSupport.h"
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 #include "support/PageHarness.h"
 
 #include "Extractor.h"

@@ -1,4 +1,4 @@
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 #include "support/TestHost.h"
 
 #include "xml/PartParser.h"

@@ -2,7 +2,7 @@
 // shows the records it wrote, so page tests read as the page they describe.
 #pragma once
 
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 #include "support/TestHost.h"
 
 #include "fonts/FontCache.h"

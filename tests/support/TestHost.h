@@ -1,7 +1,7 @@
 // A reference host and a fresh context for unit tests of the module's insides.
 #pragma once
 
-#include "support/PackageBuilder.h"   // readFile
+#include "support/Packages.h"   // readFile
 
 #include "ReferenceHost.h"
 #include "frame/ContextLifecycle.h"

@@ -9,7 +9,7 @@
 #include "Progress.h"
 #include "ScratchRemoval.h"
 
-#include "support/PackageBuilder.h"   // makePrivateFolder
+#include "support/Packages.h"   // makePrivateFolder
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The real libpkgrd.so loaded through a reference host, opening packages and
 // pulling entries out the way the reader does.
-#include "support/PackageBuilder.h"
+#include "support/Packages.h"
 #include "support/TestHost.h"
 
 #include "companions/pkgrd/PkgrdStatus.h"

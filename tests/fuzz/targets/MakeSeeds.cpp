@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace markup = fixrd::test::markup;
+namespace markup = fixrd::builder::markup;
 
 namespace {
 
@@ -32,10 +32,10 @@ std::vector<std::string> pages() {
                      "<MatrixTransform Matrix=\"0,1,-1,0,300,0\"/></Canvas.RenderTransform>" +
                      glyphs(10, 10, "Turned") + "</Canvas><Path Data=\"M 0,0 L 1,1\" RenderTransform=\"2,0,0,2,0,0\"/>" +
                      glyphs(10, 30, "Scaled", "RenderTransform=\"1,0,0,-1,0,500\"") + "</Canvas>"),
-        markup::page(glyphs(0, 0, "On the axes") + glyphs(0, 50, "Left edge"), fixrd::test::kOpenXpsNamespace),
-        "<?xml version=\"1.0\" encoding=\"windows-1252\"?><FixedPage xmlns=\"" + std::string(fixrd::test::kXpsNamespace) +
+        markup::page(glyphs(0, 0, "On the axes") + glyphs(0, 50, "Left edge"), fixrd::builder::kOpenXpsNamespace),
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?><FixedPage xmlns=\"" + std::string(fixrd::builder::kXpsNamespace) +
             "\" Width=\"816\" Height=\"1056\">" + glyphs(10, 10, "caf\xE9 \x80 \x93quoted\x94") + "</FixedPage>",
-        "<?xml version=\"1.0\" encoding=\"shift_jis\"?><FixedPage xmlns=\"" + std::string(fixrd::test::kXpsNamespace) +
+        "<?xml version=\"1.0\" encoding=\"shift_jis\"?><FixedPage xmlns=\"" + std::string(fixrd::builder::kXpsNamespace) +
             "\">" + glyphs(10, 10, "\x93\xFA\x96\x7B\x8C\xEA") + "</FixedPage>",
         markup::page("<mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"/>"),
     };

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-namespace fixrd::test {
+namespace fixrd::builder {
 
 namespace {
 
@@ -295,4 +295,4 @@ TempFile::~TempFile() {
         ::rmdir(path_.substr(0, slash).c_str());
 }
 
-} // namespace fixrd::test
+} // namespace fixrd::builder

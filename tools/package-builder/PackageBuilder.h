@@ -1,4 +1,5 @@
-// Builds zip packages for tests, so that a test reads as the document it
+// Builds zip packages: the tests' documents, the fuzz seeds, the bundled
+// sample and the bench documents.  A test then reads as the document it
 // describes: entries in a chosen order, deflated or stored, interleaved
 // pieces, empty entries and deliberate damage.
 #pragma once
@@ -9,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fixrd::test {
+namespace fixrd::builder {
 
 constexpr const char *kXpsNamespace = "http://schemas.microsoft.com/xps/2005/06";
 constexpr const char *kOpenXpsNamespace = "http://schemas.openxps.org/oxps/v1.0";
@@ -123,4 +124,4 @@ private:
     std::string path_;
 };
 
-} // namespace fixrd::test
+} // namespace fixrd::builder
