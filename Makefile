@@ -72,7 +72,8 @@ valgrind: build
 	  if [ $$status -gt 1 ]; then echo "valgrind: memory errors or leaks (exit $$status)" >&2; exit 1; fi
 
 # Line and branch coverage of the module, companions, host and xpstext by the
-# whole suite: a summary here, the details in $(COVERAGE_DIR)/coverage.html.
+# whole suite (the package builder is the tests' instrument and not counted):
+# a summary here, the details in $(COVERAGE_DIR)/coverage.html.
 # Branches the compiler adds for exceptions are not counted.
 coverage: deps
 	@scripts/install-deps gcovr
@@ -87,7 +88,7 @@ coverage: deps
 	@# complains on stderr, instrumented code is slower); what ran still counts.
 	@cd $(COVERAGE_DIR) && GCOV_ERROR_FILE=/dev/null ctest -j $(JOBS) --timeout 600 >ctest.log 2>&1 || \
 	  { echo "coverage: tests that failed in the instrumented build:"; grep -A99 'tests FAILED' ctest.log; }
-	@gcovr -r . --object-directory $(COVERAGE_DIR) --filter 'Core/src/' --filter 'tools/' \
+	@gcovr -r . --object-directory $(COVERAGE_DIR) --filter 'Core/src/' --filter 'tools/' --exclude 'tools/package-builder/' \
 	  --exclude-throw-branches --exclude-unreachable-branches --gcov-ignore-parse-errors \
 	  --html-details $(COVERAGE_DIR)/coverage.html --print-summary
 
