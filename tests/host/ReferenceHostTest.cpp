@@ -150,6 +150,31 @@ TEST(ReferenceHost, TemporaryFilesArePrivateAndGoneWhenReleased) {
         io->release(io);
         EXPECT_NE(access(path.c_str(), F_OK), 0);
         EXPECT_EQ(host.files().live(), 0);
+
+        // Past the memory files one host may hold, a temporary file is a named
+        // one in the private directory, booked and given back the same way.
+        std::vector<IOObj *> held;
+        for (int i = 0; i < 256; ++i)
+            held.push_back(host.services()->openIO(host.services(), nullptr, "w"));
+        EXPECT_EQ(std::count_if(held.begin(), held.end(), [](IOObj *io) {
+                      return io != nullptr && std::strncmp(io->fileName, "/proc/", 6) == 0;
+                  }), 256);
+        IOObj *named = host.services()->openIO(host.services(), nullptr, "w");
+        ASSERT_NE(named, nullptr);
+        path = named->fileName;
+        EXPECT_EQ(path.rfind(directory + "/", 0), 0u) << path;
+        ASSERT_NE(named->open(named), 0);
+        ASSERT_NE(named->write(named, "12345", 5), 0);
+        ASSERT_NE(named->seek(named, 0, 0), 0);
+        EXPECT_EQ(named->read(named, c, 2), 2) << "opened for writing, read all the same";
+        EXPECT_EQ(host.files().temporaryBytes(), 5);
+        for (IOObj *object : held)
+            if (object != nullptr)
+                object->release(object);
+        named->release(named);
+        EXPECT_NE(access(path.c_str(), F_OK), 0);
+        EXPECT_EQ(host.files().temporaryBytes(), 0);
+        EXPECT_EQ(host.files().temporaryFiles(), 0);
     }
     EXPECT_NE(access(directory.c_str(), F_OK), 0) << "the private directory goes with the host";
 }

@@ -59,6 +59,18 @@ fails on its second page prints nothing of its first.
   delta
   [1]
 
+Where the output cannot go, that document fails, named with the cause, and
+the others are written; a full standard output fails the run.
+
+  $ mkdir clash && echo x >clash/c && xpstext -q -o clash in 2>&1 | grep -v 'in/[be]'
+  xpstext: in/c/d.OXPS: cannot create the folder clash/c: Not a directory (status 203)
+  $ ls clash
+  a.xps.txt
+  c
+  $ xpstext "$SAMPLE" >/dev/full
+  xpstext: standard output: No space left on device
+  [1]
+
 Folders are walked in byte order of their names; links to files are
 read, links to folders are not followed.
 
