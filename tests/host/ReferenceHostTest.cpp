@@ -42,6 +42,22 @@ TEST(ReferenceHost, ConvertsToFourByteCodePointsAndBetweenCharsets) {
     EXPECT_EQ(convert(host, 999, 53, "x"), "<refused>");
 }
 
+// A companion is asked for by its Windows name, found in the host's folder or
+// at a path as given; one that cannot be loaded says which file and why.
+TEST(ReferenceHost, LibrariesByTheirWindowsNameOrPathAndWhyOneIsNotLoaded) {
+    ReferenceHost host(FIXRD_LIB_DIR);
+    LibraryLoader &libraries = host.libraries();
+    void *byName = libraries.load("pkgrd.dll");
+    ASSERT_NE(byName, nullptr) << libraries.lastError();
+    EXPECT_EQ(libraries.load(FIXRD_LIB_DIR "/libpkgrd.so"), byName);
+    EXPECT_NE(libraries.entryPoint(byName, "pkgrdGetContainerReaderInterface"), nullptr);
+    libraries.unload(byName);
+    libraries.unload(byName);
+    EXPECT_EQ(libraries.load("absent.dll"), nullptr);
+    EXPECT_NE(libraries.lastError().find(FIXRD_LIB_DIR "/libabsent.so: cannot open shared object file"), std::string::npos)
+        << libraries.lastError();
+}
+
 TEST(ReferenceHost, MemoryAccountingRefusalsAndTheLimitsOfMemoryAndDisk) {
     ReferenceHost host;
     HostMemory *memory = &host.services()->memory;

@@ -59,6 +59,12 @@ fails on its second page prints nothing of its first.
   delta
   [1]
 
+The record stream and the character set reach the files as they reach
+standard output; records go to .rec files.
+
+  $ cp "$SAMPLE" s.xps && xpstext -q --raw --charset -o rawout s.xps && xpstext --raw --charset s.xps | cmp - rawout/s.xps.rec
+  $ xpstext -q --charset -o csout s.xps && xpstext --charset s.xps | cmp - csout/s.xps.txt
+
 Where the output cannot go, that document fails, named with the cause, and
 the others are written; a full standard output fails the run.
 
@@ -100,6 +106,9 @@ by its absolute path keeps that path below the -o folder.
   $ cat "out2$PWD/u/good.xps.txt"; find out2 -type f | wc -l
   fine
   1
+  $ mkdir v && mkfifo v/pipe.oxps && xpstext -q v
+  xpstext: v/pipe.oxps: not a regular file or folder (status 202)
+  [1]
 
 --files0-from takes names with spaces, newlines and quotes, reports an
 empty name between two NULs, and needs no NUL after the last name.
@@ -163,6 +172,14 @@ Usage errors exit 2 and read nothing: standard output stays empty.
   [2]
   $ xpstext >>stdout
   xpstext: no input: name files or folders, or use --files0-from
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext -o '' "$SAMPLE" >>stdout
+  xpstext: -o needs a folder name
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext --max-memory 1000 "$SAMPLE" >>stdout
+  xpstext: --max-memory: at least 1M
   Try 'xpstext --help' for more information.
   [2]
   $ wc -c <stdout
