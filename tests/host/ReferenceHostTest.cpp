@@ -155,8 +155,22 @@ TEST(ReferenceHost, TemporaryFilesArePrivateAndGoneWhenReleased) {
         EXPECT_EQ(io->read(io, c, 2), 2);
         EXPECT_EQ(std::string(c, 2), "bc");
         EXPECT_EQ(io->tell(io), 3);
+        EXPECT_EQ(io->seek(io, -4, 2), 0) << "before the start";
+        EXPECT_EQ(io->tell(io), 3);
+        ASSERT_NE(io->seek(io, 1, 0), 0);
+        ASSERT_NE(io->seek(io, -1, 2), 0);
+        EXPECT_EQ(io->read(io, c, 2), 1);
+        ASSERT_NE(io->seek(io, 2, 1), 0);
+        EXPECT_EQ(io->read(io, c, 2), 0) << "past the end";
+        ASSERT_NE(io->seek(io, 0, 0), 0);
+        ASSERT_NE(io->write(io, "d", 1), 0);
+        EXPECT_EQ(io->tell(io), 4) << "appended, wherever it stood";
         ASSERT_NE(io->close(io), 0);
         EXPECT_EQ(io->read(io, c, 1), -1) << "closed objects read nothing";
+        ASSERT_NE(io->open(io), 0);
+        EXPECT_EQ(io->read(io, c, 2), 2) << "opened again at the start";
+        EXPECT_EQ(std::string(c, 2), "ab");
+        ASSERT_NE(io->close(io), 0);
 
         IOObj *copy = host.services()->deriveIO(host.services(), io);
         ASSERT_NE(copy, nullptr);
@@ -221,6 +235,9 @@ TEST(ReferenceHost, TemporaryFilesMoveToDiskWhenLargeKeepingTheirNameAndPosition
 
     ASSERT_NE(io->write(io, "9abc", 4), 0);   // past 10 bytes: to disk
     EXPECT_EQ(host.files().memoryBytes(), 0);
+    char target[256] = {};
+    EXPECT_GT(readlink(path.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target).rfind("/memfd:", 0), std::string::npos) << target;
     EXPECT_EQ(host.files().temporaryBytes(), 12);
     EXPECT_EQ(contentAt(path.c_str()), "123456789abc");
     ASSERT_NE(io->write(io, "d", 1), 0);

@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
-#include <vector>
 
 namespace fixrd::host {
 
@@ -36,12 +36,14 @@ std::string descriptorPath(int fd) { return "/proc/" + std::to_string(::getpid()
 // The file of a temporary object and of the objects derived from it.  Its
 // descriptor both holds the file (a memory file, or an unlinked disk file
 // once moved) and names it: /proc/PID/fd/N opens it while the body lives,
-// so no name is ever left behind on disk.
+// so no name is ever left behind on disk.  The objects over it read and
+// write through this one descriptor at positions of their own, so opening,
+// seeking and closing them takes no system call, and a move to disk takes
+// them all along at once.
 struct TemporaryBody {
     FileObjects *owner = nullptr;
     int anchor = -1;
     bool inMemory = true;
-    std::vector<FileObject *> users;
 
     TemporaryBody(FileObjects *owner, int anchor) : owner(owner), anchor(anchor) {
         ++owner->temporaries_;
@@ -61,8 +63,8 @@ struct TemporaryBody {
     TemporaryBody &operator=(const TemporaryBody &) = delete;
 
     // Copies the memory file to disk and puts the copy behind the same
-    // descriptor, so its name now opens the disk file; objects open on it
-    // move with it, where they stood.  False, nothing changed, when it cannot.
+    // descriptor, so its name now opens the disk file and the objects over it
+    // go on there, where they stood.  False, nothing changed, when it cannot.
     bool moveToDisk();
 };
 
@@ -78,6 +80,8 @@ struct FileObject {
     bool temporary = false;     // this object removes the file
     bool onTemporary = false;   // the file is a temporary one: its growth is booked
     std::shared_ptr<TemporaryBody> body;   // the temporary file it is over, if held by descriptor
+    bool opened = false;        // over a body: open, reading and writing at `position`
+    int64_t position = 0;
 
     static FileObject *of(IOObj *io) { return reinterpret_cast<FileObject *>(io); }
 
@@ -109,7 +113,7 @@ struct FileObject {
 
     static int write(IOObj *io, const void *buffer, uint32_t count) {
         FileObject *self = of(io);
-        if (self->fd < 0)
+        if (self->body ? !self->opened : self->fd < 0)
             return 0;
         // A temporary file's growth is booked before the write and settled
         // after it with what the file really grew.
@@ -117,9 +121,10 @@ struct FileObject {
         int64_t booked = 0;
         off_t at = 0;
         if (self->onTemporary) {
-            if (::fstat(self->fd, &before) != 0)
+            if (::fstat(self->body ? self->body->anchor : self->fd, &before) != 0)
                 return 0;
-            at = (self->flags & O_APPEND) != 0 ? before.st_size : ::lseek(self->fd, 0, SEEK_CUR);
+            bool append = (self->flags & O_APPEND) != 0;
+            at = append ? before.st_size : self->body ? self->position : ::lseek(self->fd, 0, SEEK_CUR);
             booked = std::max<int64_t>(0, int64_t{at} + count - before.st_size);
             if (at < 0 || !self->owner->reserveTemporary(booked))
                 return 0;
@@ -130,13 +135,17 @@ struct FileObject {
         }
         size_t total = 0;
         while (total < count) {
-            ssize_t n = ::write(self->fd, static_cast<const char *>(buffer) + total, count - total);
+            const char *from = static_cast<const char *>(buffer) + total;
+            ssize_t n = self->body ? ::pwrite(self->body->anchor, from, count - total, at + static_cast<off_t>(total))
+                                   : ::write(self->fd, from, count - total);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
                 break;
             total += static_cast<size_t>(n);
         }
+        if (self->body)
+            self->position = int64_t{at} + static_cast<int64_t>(total);
         if (self->onTemporary) {
             // What it grew follows from where the bytes went: the host is
             // the file's only writer, one call at a time.
@@ -146,6 +155,62 @@ struct FileObject {
                 self->owner->memoryBytes_ += grown;
         }
         return total == count ? 1 : 0;
+    }
+
+    // The same calls over a body: its descriptor at this object's position.
+    static int openHeld(IOObj *io) {
+        FileObject *self = of(io);
+        if (!self->opened)
+            self->opened = true, self->position = 0;
+        return 1;
+    }
+    static int32_t readHeld(IOObj *io, void *buffer, uint32_t count) {
+        FileObject *self = of(io);
+        if (!self->opened)
+            return -1;
+        size_t total = 0;
+        while (total < count) {
+            ssize_t n = ::pread(self->body->anchor, static_cast<char *>(buffer) + total, count - total,
+                                static_cast<off_t>(self->position));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            total += static_cast<size_t>(n);
+            self->position += n;
+        }
+        return static_cast<int32_t>(total > INT32_MAX ? INT32_MAX : total);
+    }
+    static int seekHeld(IOObj *io, int64_t offset, int origin) {
+        FileObject *self = of(io);
+        if (!self->opened || origin < 0 || origin > 2)
+            return 0;
+        int64_t base = origin == 0 ? 0 : origin == 1 ? self->position : sizeOfFile(self->body->anchor);
+        // As lseek: no position before the start, nor past what off_t holds.
+        if (offset < -base || (offset > 0 && base > std::numeric_limits<off_t>::max() - offset))
+            return 0;
+        self->position = base + offset;
+        return 1;
+    }
+    static int64_t tellHeld(IOObj *io) {
+        FileObject *self = of(io);
+        return self->opened ? self->position : -1;
+    }
+    static int closeHeld(IOObj *io) {
+        FileObject *self = of(io);
+        if (!self->opened)
+            return 0;
+        self->opened = false;
+        return 1;
+    }
+    // Makes io one over its body.
+    static void holdBy(IOObj *io, std::shared_ptr<TemporaryBody> body) {
+        of(io)->body = std::move(body);
+        io->open = openHeld;
+        io->read = readHeld;
+        io->seek = seekHeld;
+        io->tell = tellHeld;
+        io->close = closeHeld;
     }
 
     static int seek(IOObj *io, int64_t offset, int origin) {
@@ -175,10 +240,6 @@ struct FileObject {
     static void release(IOObj *io) {
         FileObject *self = of(io);
         if (self->body) {
-            if (self->fd >= 0)
-                ::close(self->fd);
-            auto &users = self->body->users;
-            users.erase(std::remove(users.begin(), users.end(), self), users.end());
             self->body.reset();   // the last one gives the file back
             --self->owner->live_;
             delete self;
@@ -220,53 +281,24 @@ bool TemporaryBody::moveToDisk() {
     int disk = owner->unnamedDiskFile();
     if (disk < 0)
         return false;
-    std::vector<int> moved;   // a descriptor on the disk file for each open user
-    auto giveUp = [&] {
-        for (int fd : moved)
-            ::close(fd);
-        ::close(disk);
-        return false;
-    };
     char block[1 << 16];
     off_t size = 0;
     for (;;) {
         ssize_t n = ::pread(anchor, block, sizeof block, size);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 || (n > 0 && !writeAll(disk, block, static_cast<size_t>(n))))
-            return giveUp();
         if (n == 0)
             break;
+        if (n < 0 || !writeAll(disk, block, static_cast<size_t>(n))) {
+            ::close(disk);
+            return false;
+        }
         size += n;
     }
-    // Every user's new descriptor first: once one cannot be had, nothing has moved.
-    try {
-        std::string diskPath = descriptorPath(disk);
-        for (FileObject *user : users) {
-            if (user->fd < 0)
-                continue;
-            off_t position = ::lseek(user->fd, 0, SEEK_CUR);
-            int fresh = ::open(diskPath.c_str(), (user->flags & ~O_CREAT) | O_CLOEXEC);
-            if (fresh < 0 || position < 0 || ::lseek(fresh, position, SEEK_SET) < 0) {
-                if (fresh >= 0)
-                    ::close(fresh);
-                return giveUp();
-            }
-            moved.push_back(fresh);
-        }
-    } catch (const std::bad_alloc &) {
-        return giveUp();
-    }
-    if (::dup3(disk, anchor, O_CLOEXEC) < 0)
-        return giveUp();
+    bool moved = ::dup3(disk, anchor, O_CLOEXEC) >= 0;
     ::close(disk);
-    size_t next = 0;
-    for (FileObject *user : users) {
-        if (user->fd < 0)
-            continue;
-        ::dup3(moved[next], user->fd, O_CLOEXEC);
-        ::close(moved[next++]);
-    }
+    if (!moved)
+        return false;
     owner->memoryBytes_ -= size;
     --owner->memoryFiles_;
     inMemory = false;
@@ -297,7 +329,6 @@ IOObj *FileObjects::makeInMemory(const char *mode) {
     std::shared_ptr<TemporaryBody> body;
     try {
         body = std::make_shared<TemporaryBody>(this, fd);
-        body->users.reserve(2);
     } catch (const std::bad_alloc &) {
         if (!body)
             ::close(fd);
@@ -307,10 +338,8 @@ IOObj *FileObjects::makeInMemory(const char *mode) {
     IOObj *io = make(descriptorPath(fd), mode[0] == 'a' ? "a+" : "r+", false);
     if (io == nullptr)
         return nullptr;
-    FileObject *object = FileObject::of(io);
-    object->onTemporary = true;
-    object->body = std::move(body);
-    object->body->users.push_back(object);
+    FileObject::of(io)->onTemporary = true;
+    FileObject::holdBy(io, std::move(body));
     return io;
 }
 
@@ -410,15 +439,8 @@ IOObj *FileObjects::derive(IOObj *io) {
         return nullptr;
     FileObject::of(copy)->flags = source->flags;
     FileObject::of(copy)->onTemporary = source->onTemporary;
-    if (source->body) {
-        try {
-            source->body->users.push_back(FileObject::of(copy));
-        } catch (const std::bad_alloc &) {
-            copy->release(copy);
-            return nullptr;
-        }
-        FileObject::of(copy)->body = source->body;
-    }
+    if (source->body)
+        FileObject::holdBy(copy, source->body);
     return copy;
 }
 
