@@ -1,19 +1,23 @@
 // The command's parts on their own where the command's tests cannot reach:
 // names cut to a folder's limit, bytes that are no UTF-8, the singular
 // summary, how far a batch runs ahead of the outcome it hands back, and the
-// scratch folder emptied from a signal handler.
+// scratch folder: made only when a host needs disk, emptied from a signal
+// handler.
 #include "BatchRunner.h"
+#include "Interrupt.h"
 #include "JsonLines.h"
 #include "OutputNames.h"
 #include "OutputWriter.h"
 #include "Progress.h"
 #include "ScratchRemoval.h"
 
+#include "ReferenceHost.h"
 #include "support/Packages.h"   // makePrivateFolder
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <stdlib.h>
 
 #include <atomic>
 #include <chrono>
@@ -103,6 +107,46 @@ TEST(XpstextParts, ScratchEmptiedFromASignalHandlerWithoutFollowingLinks) {
     EXPECT_TRUE(fs::exists(outside + "/kept"));
     fs::remove_all(outside);
     fs::remove_all(fs::path(folder).parent_path());
+}
+
+// After the handler's test: the folder booked for the handler is the
+// process's first.
+TEST(XpstextParts, ScratchFolderIsMadeOnlyWhenAHostGoesToDisk) {
+    namespace fs = std::filesystem;
+    std::string base = fixrd::test::makePrivateFolder("xpstext-test");
+    std::string saved = getenv("TMPDIR") != nullptr ? getenv("TMPDIR") : "";
+    setenv("TMPDIR", base.c_str(), 1);
+    auto entries = [&] { return std::distance(fs::directory_iterator(base), fs::directory_iterator{}); };
+    std::string hostFolder;
+    {
+        ScratchFolder scratch;
+        fixrd::host::ReferenceHost host;
+        int asked = 0;
+        host.files().placeTemporariesIn([&] { return ++asked, scratch.path(); });
+        host.files().setMemoryLimits(10, 15);
+        IOObj *io = host.services()->openIO(host.services(), nullptr, "a+");
+        ASSERT_NE(io, nullptr);
+        ASSERT_NE(io->open(io), 0);
+        ASSERT_NE(io->write(io, "12345678", 8), 0);
+        EXPECT_EQ(asked, 0) << "a memory file needs no folder";
+        EXPECT_EQ(entries(), 0);
+        ASSERT_NE(io->write(io, "9abc", 4), 0);   // past 10 bytes: to disk
+        EXPECT_EQ(asked, 1);
+        std::string folder = scratch.path();
+        EXPECT_EQ(scratch.path(), folder) << "made once";
+        EXPECT_EQ(fs::path(folder).parent_path(), fs::path(base));
+        hostFolder = host.files().temporaryDirectory();
+        EXPECT_EQ(fs::path(hostFolder).parent_path(), fs::path(folder));
+        io->release(io);
+        std::ofstream(folder + "/left") << "a file a host did not remove";
+    }
+    EXPECT_FALSE(fs::exists(hostFolder));
+    EXPECT_EQ(entries(), 0) << "the scratch folder goes, with what is in it";
+    if (saved.empty())
+        unsetenv("TMPDIR");
+    else
+        setenv("TMPDIR", saved.c_str(), 1);
+    fs::remove_all(base);
 }
 
 } // namespace

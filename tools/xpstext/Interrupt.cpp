@@ -2,6 +2,7 @@
 
 #include "ScratchRemoval.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -39,14 +40,26 @@ void installInterruptHandlers() {
 
 int pendingSignal() { return received.load(std::memory_order_relaxed); }
 
-ScratchFolder::ScratchFolder() {
-    const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/xpstext-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) {
-        path_ = pattern;
-        ::setenv("TMPDIR", path_.c_str(), 1);
-        prepareScratchRemoval(path_);
+std::string ScratchFolder::path() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!tried_) {
+        tried_ = true;
+        // A signal between the folder's making and its booking for removal
+        // would leave it behind.
+        sigset_t signals, before;
+        sigemptyset(&signals);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&signals, signal);
+        pthread_sigmask(SIG_BLOCK, &signals, &before);
+        const char *base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/xpstext-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+            prepareScratchRemoval(path_);
+        }
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
     }
+    return path_;
 }
 
 ScratchFolder::~ScratchFolder() { removeAll(); }
@@ -56,7 +69,11 @@ ScratchFolder::~ScratchFolder() { removeAll(); }
 // until the folder is gone.  Nothing new can appear once it is, as the hosts
 // only ever create inside it.
 void ScratchFolder::removeAll() {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (path_.empty())
+        return;
+    // Mostly the hosts have already removed what they made.
+    if (::rmdir(path_.c_str()) == 0)
         return;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::error_code error;

@@ -5,6 +5,7 @@
 // command ends the same way with SIGPIPE.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace xpstext {
@@ -13,21 +14,25 @@ void installInterruptHandlers();
 // The signal received, 0 when none.
 int pendingSignal();
 
-// A private folder the reference hosts put their temporary files in (through
-// TMPDIR), so that an interrupted run can remove them too.  Made on
-// construction, before any thread starts.
+// A private folder the reference hosts put their temporary files in when
+// they need one on disk, so that an interrupted run can remove them too.
+// Made when first asked for: most runs never need it, and making and
+// removing a folder costs a small document's run a few per cent.
 class ScratchFolder {
 public:
-    ScratchFolder();
+    ScratchFolder() = default;
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder &) = delete;
     ScratchFolder &operator=(const ScratchFolder &) = delete;
-    // Removes the folder and everything in it.
+    // Removes the folder and everything in it, if it was made.
     void removeAll();
-    // Empty when it could not be made.
-    const std::string &path() const { return path_; }
+    // The folder, made on the first call; empty when it could not be made.
+    // Any thread may ask.
+    std::string path();
 
 private:
+    std::mutex mutex_;
+    bool tried_ = false;
     std::string path_;
 };
 

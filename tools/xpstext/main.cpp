@@ -127,6 +127,7 @@ int main(int argc, char **argv) {
     // Standard input is read once, into a private copy that every "-" reads:
     // the container reader needs a file.  Ctrl-C stops a terminal's input.
     fixrd::host::SpooledInput standardInput;
+    standardInput.placeCopiesIn([&scratch] { return scratch.path(); });
     for (xpstext::InputItem &item : items) {
         if (!item.standardInput || item.problem != 0)
             continue;
@@ -154,8 +155,9 @@ int main(int argc, char **argv) {
     std::unique_ptr<xpstext::IsolatedReaders> isolated;
     if (options.isolate) {
         const char *base = std::getenv("TMPDIR");
+        std::string folder = scratch.path();
         isolated = std::make_unique<xpstext::IsolatedReaders>(
-            *module, options.jobs, !scratch.path().empty() ? scratch.path() : base != nullptr && *base ? base : "/tmp",
+            *module, options.jobs, !folder.empty() ? folder : base != nullptr && *base ? base : "/tmp",
             options.timeoutSeconds, options.maxMemory);
     }
 
@@ -178,6 +180,7 @@ int main(int argc, char **argv) {
         if (item.upToDate)
             return xpstext::skippedOutcome(item);
         if (!isolated) {
+            extractor.host().files().placeTemporariesIn([&scratch] { return scratch.path(); });
             if (options.maxMemory > 0)
                 extractor.host().memory().setLimits(fixrd::host::MemoryAccount::kDefaultLargestBlock, options.maxMemory);
             return xpstext::readDocument(item, extractor, rendering, writer.get(), streaming ? &standardOutput : nullptr);

@@ -351,8 +351,12 @@ FileObjects::~FileObjects() {
 std::string FileObjects::temporaryDirectory() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (directory_.empty()) {
-        const char *base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/fixrd-XXXXXX";
+        std::string folder = base_ ? base_() : std::string();
+        if (folder.empty()) {
+            const char *base = std::getenv("TMPDIR");
+            folder = base != nullptr && *base != '\0' ? base : "/tmp";
+        }
+        std::string pattern = folder + "/fixrd-XXXXXX";
         if (::mkdtemp(pattern.data()) != nullptr)
             directory_ = pattern;
     }

@@ -8,6 +8,7 @@
 #include "frame/HostInterfaces.h"
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -29,6 +30,10 @@ public:
 
     // Where temporary files go; made on first use.  Empty when it cannot be made.
     std::string temporaryDirectory();
+    // The folder that directory is made in, asked for when it is first
+    // needed (most documents never need it); empty, or without this, TMPDIR.
+    using FolderSource = std::function<std::string()>;
+    void placeTemporariesIn(FolderSource source) { base_ = std::move(source); }
     // IO objects not yet released.
     int64_t live() const { return live_.load(); }
     // Temporary files still held.
@@ -65,6 +70,7 @@ private:
     bool reserveTemporary(int64_t growth);
 
     std::mutex mutex_;
+    FolderSource base_;
     std::string directory_;
     uint64_t counter_ = 0;
     std::atomic<int64_t> live_{0};

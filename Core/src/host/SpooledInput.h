@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace fixrd::host {
@@ -25,11 +26,16 @@ public:
     // Where the copy is; empty before one was made.
     const std::string &path() const { return path_; }
 
+    // The folder a copy on disk goes in, asked for only when no memory file
+    // can be had; empty, or without this, TMPDIR.
+    void placeCopiesIn(std::function<std::string()> source) { folder_ = std::move(source); }
+
 private:
     bool create(std::string &error);
     bool append(const char *bytes, size_t size, std::string &error);
     void discard();
 
+    std::function<std::string()> folder_;
     int fd_ = -1;
     std::string path_;
     bool named_ = false;   // a file in a folder, removed by name at the end
