@@ -20,6 +20,7 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -147,6 +148,19 @@ TEST(XpstextParts, ScratchFolderIsMadeOnlyWhenAHostGoesToDisk) {
     else
         setenv("TMPDIR", saved.c_str(), 1);
     fs::remove_all(base);
+}
+
+// The signal is noted for the main thread to act on, or, while a run reads
+// on its main thread, ends the process in the handler.
+TEST(XpstextParts, SignalsAreNotedOrKillAtOnce) {
+    auto raiseAndReport = [](bool atOnce) {
+        installInterruptHandlers();
+        dieAtOnceOnSignal(atOnce);
+        raise(SIGTERM);
+        std::_Exit(pendingSignal() == SIGTERM ? 7 : 1);
+    };
+    EXPECT_EXIT(raiseAndReport(false), testing::ExitedWithCode(7), "");
+    EXPECT_EXIT(raiseAndReport(true), testing::KilledBySignal(SIGTERM), "");
 }
 
 } // namespace

@@ -22,9 +22,20 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 // The hosts' temporary files go at once: the thread that would clean up may
 // be in the middle of something long.
+volatile std::sig_atomic_t dieAtOnce = 0;
+
 void note(int signal) {
     removeScratch();
     received.store(signal, std::memory_order_relaxed);
+    if (dieAtOnce != 0) {
+        // Blocked while its handler runs, the signal raised again is
+        // delivered, to its default action, as the handler returns.
+        struct sigaction action {};
+        action.sa_handler = SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+        raise(signal);
+    }
 }
 
 } // namespace
@@ -39,6 +50,8 @@ void installInterruptHandlers() {
 }
 
 int pendingSignal() { return received.load(std::memory_order_relaxed); }
+
+void dieAtOnceOnSignal(bool on) { dieAtOnce = on ? 1 : 0; }
 
 std::string ScratchFolder::path() {
     std::lock_guard<std::mutex> lock(mutex_);

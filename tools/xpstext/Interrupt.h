@@ -13,6 +13,10 @@ namespace xpstext {
 void installInterruptHandlers();
 // The signal received, 0 when none.
 int pendingSignal();
+// While on, a signal kills the process in its handler, after the scratch
+// folder is removed, instead of waiting for the main thread to see it: for a
+// run whose main thread is itself reading and has nothing else to tidy.
+void dieAtOnceOnSignal(bool on);
 
 // A private folder the reference hosts put their temporary files in when
 // they need one on disk, so that an interrupted run can remove them too.

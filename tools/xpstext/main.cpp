@@ -174,8 +174,7 @@ int main(int argc, char **argv) {
     // then never held whole.  A batch keeps each text until its turn.
     bool streaming = !batch && !writer && !options.jsonl && !isolated;
     xpstext::StandardOutput standardOutput = writeOut;
-    auto work = [&](size_t index, unsigned slot, fixrd::Extractor &extractor) {
-        xpstext::leaveSignalsToTheMainThread();
+    auto read = [&](size_t index, unsigned slot, fixrd::Extractor &extractor) {
         const xpstext::InputItem &item = items[index];
         if (item.upToDate)
             return xpstext::skippedOutcome(item);
@@ -189,6 +188,10 @@ int main(int argc, char **argv) {
         if (writer && outcome.status == 0 && item.problem == 0)
             xpstext::writeOutcome(*writer, item, outcome);
         return outcome;
+    };
+    auto work = [&](size_t index, unsigned slot, fixrd::Extractor &extractor) {
+        xpstext::leaveSignalsToTheMainThread();
+        return read(index, slot, extractor);
     };
     auto deliver = [&](size_t index, xpstext::Outcome &outcome) {
         // A document the signal cut short is not reported as a failure.
@@ -230,8 +233,24 @@ int main(int argc, char **argv) {
     };
 
     size_t window = writer ? 256 * size_t(options.jobs) : 4 * size_t(options.jobs);
-    xpstext::BatchRunner runner(*module, options.jobs, window);
-    runner.run(items.size(), work, deliver, tick);
+    if (streaming && items.size() == 1) {
+        // One document to standard output is read on this thread: a worker
+        // thread's start and its move to the other core cost a small
+        // document several per cent.  No thread is then left to watch for
+        // signals, but nothing is left to tidy either (the handler removes
+        // the scratch folder), so a signal ends the run at once.
+        fixrd::Extractor extractor(*module);
+        xpstext::dieAtOnceOnSignal(true);
+        if (int signal = xpstext::pendingSignal())
+            dieOf(signal);
+        xpstext::Outcome outcome = read(0, 0, extractor);
+        xpstext::dieAtOnceOnSignal(false);
+        if (deliver(0, outcome))
+            tick();
+    } else {
+        xpstext::BatchRunner runner(*module, options.jobs, window);
+        runner.run(items.size(), work, deliver, tick);
+    }
     progress.finish();
     if (batch && !options.quiet)
         std::cerr << xpstext::summaryLine(done, failed, progress.elapsedSeconds(), options.resume ? &skipped : nullptr)
