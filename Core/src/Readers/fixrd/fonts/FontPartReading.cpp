@@ -1,12 +1,12 @@
 #include "fonts/FontPartReading.h"
 
 #include "fonts/Deobfuscation.h"
+#include "fonts/FontBuffer.h"
 #include "fonts/FontName.h"
 #include "support/except/ReaderErrors.h"
 #include "support/except/VantrelError.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace fixrd {
 
@@ -18,13 +18,13 @@ vt::datastore::OwnedIO readFontPart(vt::datastore::MutableDataStore &part, const
     if (size > INT32_MAX)
         throw FontError("Could not read font file");
     // Not zeroed: the read fills every byte, or the part is refused.
-    std::unique_ptr<unsigned char[]> data(new unsigned char[size]);
-    if (part.read(data.get(), size) != size)
+    FontBuffer data(size);
+    if (part.read(data.data(), size) != size)
         throw FontError("Could not read font file");
 
     FontNameParts name = fontNameParts(fontUri);
     if (isObfuscatedFontName(name))
-        deobfuscateFont(data.get(), size, ObfuscationKey(name));
+        deobfuscateFont(data.data(), size, ObfuscationKey(name));
 
     vt::datastore::OwnedIO file(host->openIOEx != nullptr ? host->openIOEx(host, nullptr, "w", 1) : nullptr);
     if (!file)
@@ -34,7 +34,7 @@ vt::datastore::OwnedIO readFontPart(vt::datastore::MutableDataStore &part, const
     if (file->open != nullptr)
         file->open(file.get());
     if (file->write != nullptr)
-        file->write(file.get(), data.get(), size);
+        file->write(file.get(), data.data(), size);
     return file;
 }
 
