@@ -1,7 +1,6 @@
 #include "fonts/FontTestSupport.h"
 
 #include "fonts/Deobfuscation.h"
-#include "fonts/FontBuffer.h"
 #include "fonts/FontName.h"
 #include "fonts/ObfuscationKey.h"
 
@@ -39,23 +38,6 @@ TEST(Deobfuscation, PartShorterThanTheKeyFailsUntouched) {
         std::vector<unsigned char> before = bytes;
         EXPECT_THROW(deobfuscateFont(bytes.data(), bytes.size(), ObfuscationKey(fontNameParts(kUri))), FontError);
         EXPECT_EQ(bytes, before) << size;
-    }
-}
-
-// On either side of the size where the room is mapped on its own, and at
-// and past a whole huge page: every byte can be written and keeps its value.
-TEST(FontBuffer, EveryByteOfTheRoomHoldsWhatIsWritten) {
-    const size_t huge = size_t{2} << 20;
-    for (size_t size : {size_t{1}, FontBuffer::kMappedFrom - 1, FontBuffer::kMappedFrom, huge, huge + 1, 3 * huge - 7}) {
-        FontBuffer buffer(size);
-        unsigned char *data = buffer.data();
-        for (size_t at = 0; at < size; at += 4093)
-            data[at] = static_cast<unsigned char>(at * 7);
-        data[size - 1] = 0xA5;
-        bool kept = data[size - 1] == 0xA5;
-        for (size_t at = 0; at + 1 < size; at += 4093)
-            kept = kept && data[at] == static_cast<unsigned char>(at * 7);
-        EXPECT_TRUE(kept) << size;
     }
 }
 

@@ -222,6 +222,48 @@ TEST_F(Pkgrd, TargetThatCannotOpenOrWriteIsReported) {
     EXPECT_EQ(good.closes, 1);
 }
 
+// Deflated entries are inflated whole where they can be, else streamed; the
+// target sees the same either way: 64 KiB writes and a last partial one.
+// Room on either side of what the container's own block holds, past the
+// largest entry taken whole, and an entry whose checksum is wrong, which
+// only the streaming path can name.
+TEST_F(Pkgrd, DeflatedEntriesReachTheTargetInTheSameBlocksWhicheverWayTheyAreRead) {
+    struct Written {
+        std::vector<uint32_t> writes;
+        std::string bytes;
+    };
+    struct Recorder {
+        IOObj io{};
+        Written *written;
+    };
+    const std::string inBlock = noise(30000, 7), ownRoom = noise(40000, 8), whole = noise(3 * 65536, 9);
+    const std::string past(size_t{16 << 20} + 70000, 'p');
+    void *container = open(PackageBuilder()
+                               .add("in-block", inBlock).add("own-room", ownRoom).add("whole", whole)
+                               .add("past", past).add("bad-crc", whole).corruptCrc("bad-crc"));
+    ASSERT_NE(container, nullptr);
+    for (const std::string *data : {&inBlock, &ownRoom, &whole, &past}) {
+        Written written;
+        Recorder target{{}, &written};
+        target.io.open = [](IOObj *) { return 1; };
+        target.io.close = [](IOObj *) { return 1; };
+        target.io.write = [](IOObj *self, const void *bytes, uint32_t count) {
+            Written &recorded = *reinterpret_cast<Recorder *>(self)->written;
+            recorded.writes.push_back(count);
+            recorded.bytes.append(static_cast<const char *>(bytes), count);
+            return 1;
+        };
+        int32_t index = int32_t(data == &inBlock ? 0 : data == &ownRoom ? 1 : data == &whole ? 2 : 3);
+        ASSERT_EQ(table.extractEntry(container, index, &target.io), 0) << index;
+        std::vector<uint32_t> blocks(data->size() / 65536, 65536);
+        if (data->size() % 65536 != 0)
+            blocks.push_back(uint32_t(data->size() % 65536));
+        EXPECT_EQ(written.writes, blocks) << index;
+        EXPECT_TRUE(written.bytes == *data) << index;
+    }
+    EXPECT_EQ(extract(container, 4), PKGRD_CORRUPT_DATA);
+}
+
 // The statuses themselves are document cases; here, that neither way of
 // reading a damaged entry writes past what it declares.
 TEST_F(Pkgrd, DamagedEntriesNeverWritePastTheirDeclaredSizeAndLimitsAreTheContainers) {

@@ -3,6 +3,8 @@
 #include "PkgrdStatus.h"
 #include "PkgrdTable.h"
 
+#include <libdeflate.h>
+
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -67,6 +69,8 @@ void closeContainer(Container *container) {
         return;
     // Read-only: nothing to write back, so discard rather than close.
     zip_discard(container->zip);
+    if (container->inflater != nullptr)
+        libdeflate_free_decompressor(container->inflater);
     HostMemory *memory = container->memory;
     container->~Container();
     releaseRecord(container, memory);

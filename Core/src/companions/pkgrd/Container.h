@@ -7,6 +7,8 @@
 
 #include <zip.h>
 
+struct libdeflate_decompressor;
+
 #include <cstdint>
 
 namespace pkgrd {
@@ -21,6 +23,7 @@ struct Container {
     int64_t totalSizeLimit = 0;
     int64_t totalRead = 0;   // uncompressed bytes handed out so far
     HostMemory *memory = nullptr;   // null: the record came from malloc
+    libdeflate_decompressor *inflater = nullptr;   // made when first needed
     unsigned char block[kBlockSize];
 };
 

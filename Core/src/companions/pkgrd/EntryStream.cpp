@@ -1,6 +1,7 @@
 #include "EntryStream.h"
 
 #include "PkgrdStatus.h"
+#include "WholeInflation.h"
 
 #include <algorithm>
 #include <memory>
@@ -84,6 +85,8 @@ int32_t streamEntry(Container &container, int32_t index, EntrySink &sink) {
         return PKGRD_ENTRY_UNREADABLE;
     int32_t status = checkEntry(stat, container);
     if (status != PKGRD_OK)
+        return status;
+    if (inflateWhole(container, static_cast<zip_uint64_t>(index), stat, sink, status))
         return status;
     ZipFile file(zip_fopen_index(container.zip, static_cast<zip_uint64_t>(index), 0));
     if (!file)

@@ -1,9 +1,9 @@
 #include "fonts/FontPartReading.h"
 
 #include "fonts/Deobfuscation.h"
-#include "fonts/FontBuffer.h"
 #include "fonts/FontName.h"
 #include "support/except/ReaderErrors.h"
+#include "support/memory/LargeBuffer.h"
 #include "support/except/VantrelError.h"
 
 #include <cstdint>
@@ -18,7 +18,7 @@ vt::datastore::OwnedIO readFontPart(vt::datastore::MutableDataStore &part, const
     if (size > INT32_MAX)
         throw FontError("Could not read font file");
     // Not zeroed: the read fills every byte, or the part is refused.
-    FontBuffer data(size);
+    vt::memory::LargeBuffer data(size);
     if (part.read(data.data(), size) != size)
         throw FontError("Could not read font file");
 

@@ -1,11 +1,11 @@
-#include "fonts/FontBuffer.h"
+#include "support/memory/LargeBuffer.h"
 
 #include <sys/mman.h>
 
 #include <cstdint>
 #include <new>
 
-namespace fixrd {
+namespace vt::memory {
 
 namespace {
 
@@ -45,7 +45,7 @@ void *mapAligned(size_t length) {
 
 } // namespace
 
-FontBuffer::FontBuffer(size_t size) {
+LargeBuffer::LargeBuffer(size_t size) {
     if (kMapLarge && size >= kMappedFrom) {
         size_t length = (size + kHugePage - 1) & ~(kHugePage - 1);
         if (void *base = mapAligned(length)) {
@@ -57,11 +57,11 @@ FontBuffer::FontBuffer(size_t size) {
     data_ = new unsigned char[size];
 }
 
-FontBuffer::~FontBuffer() {
+LargeBuffer::~LargeBuffer() {
     if (mapped_ != 0)
         ::munmap(data_, mapped_);
     else
         delete[] data_;
 }
 
-} // namespace fixrd
+} // namespace vt::memory

@@ -1,0 +1,31 @@
+// Room for a whole part while it is read, inflated or restored.  Fresh
+// memory costs a page fault every 4 KiB, and under a hypervisor a fault
+// costs as much as copying several pages: a whole CJK font took a thousand.
+// A large room is therefore mapped where the kernel can back it with 2 MiB
+// pages, a fault each (zeroing one costs about what a dozen faults do);
+// where it gives none, the pages are plain, as from new[].
+#pragma once
+
+#include <cstddef>
+
+namespace vt::memory {
+
+class LargeBuffer {
+public:
+    // Throws std::bad_alloc when no room can be had.
+    explicit LargeBuffer(size_t size);
+    ~LargeBuffer();
+    LargeBuffer(const LargeBuffer &) = delete;
+    LargeBuffer &operator=(const LargeBuffer &) = delete;
+
+    unsigned char *data() { return data_; }
+
+    // From this size on, the room is mapped on its own.
+    static constexpr size_t kMappedFrom = size_t{64} << 10;
+
+private:
+    unsigned char *data_ = nullptr;
+    size_t mapped_ = 0;   // the mapping's length; 0 when from new[]
+};
+
+} // namespace vt::memory
