@@ -225,8 +225,9 @@ TEST_F(Pkgrd, TargetThatCannotOpenOrWriteIsReported) {
 // Deflated entries are inflated whole where they can be, else streamed; the
 // target sees the same either way: 64 KiB writes and a last partial one.
 // Room on either side of what the container's own block holds, past the
-// largest entry taken whole, and an entry whose checksum is wrong, which
-// only the streaming path can name.
+// largest entry taken whole, a smaller one again in the room a larger one
+// left, and an entry whose checksum is wrong, which only the streaming path
+// can name.
 TEST_F(Pkgrd, DeflatedEntriesReachTheTargetInTheSameBlocksWhicheverWayTheyAreRead) {
     struct Written {
         std::vector<uint32_t> writes;
@@ -242,7 +243,7 @@ TEST_F(Pkgrd, DeflatedEntriesReachTheTargetInTheSameBlocksWhicheverWayTheyAreRea
                                .add("in-block", inBlock).add("own-room", ownRoom).add("whole", whole)
                                .add("past", past).add("bad-crc", whole).corruptCrc("bad-crc"));
     ASSERT_NE(container, nullptr);
-    for (const std::string *data : {&inBlock, &ownRoom, &whole, &past}) {
+    for (const std::string *data : {&inBlock, &ownRoom, &whole, &past, &ownRoom}) {
         Written written;
         Recorder target{{}, &written};
         target.io.open = [](IOObj *) { return 1; };

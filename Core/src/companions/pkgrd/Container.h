@@ -5,11 +5,14 @@
 
 #include "frame/HostInterfaces.h"
 
+#include "support/memory/LargeBuffer.h"
+
 #include <zip.h>
 
 struct libdeflate_decompressor;
 
 #include <cstdint>
+#include <memory>
 
 namespace pkgrd {
 
@@ -24,6 +27,9 @@ struct Container {
     int64_t totalRead = 0;   // uncompressed bytes handed out so far
     HostMemory *memory = nullptr;   // null: the record came from malloc
     libdeflate_decompressor *inflater = nullptr;   // made when first needed
+    // Where entries too large for the block are inflated whole; kept for the
+    // next one, as a fresh room costs its page faults again.
+    std::unique_ptr<vt::memory::LargeBuffer> room;
     unsigned char block[kBlockSize];
 };
 

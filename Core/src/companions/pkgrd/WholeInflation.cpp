@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <memory>
 #include <new>
-#include <optional>
 
 namespace pkgrd {
 
@@ -20,26 +19,24 @@ struct FileCloser {
 };
 using ZipFile = std::unique_ptr<zip_file_t, FileCloser>;
 
-// The inflated bytes and the raw ones after them: in the container's block
-// when both fit there, else in room of their own.
-struct Room {
-    std::optional<vt::memory::LargeBuffer> own;
-    unsigned char *out = nullptr;
-    unsigned char *in = nullptr;
-};
-
-bool makeRoom(Container &container, size_t declared, size_t packed, Room &room) {
-    if (declared + packed <= kBlockSize) {
-        room.out = container.block;
+// Where the inflated bytes go, the raw ones after them: the container's
+// block when both fit there, else its room, grown as needed.
+bool makeRoom(Container &container, size_t declared, size_t packed, unsigned char *&out, unsigned char *&in) {
+    size_t needed = declared + packed;
+    if (needed <= kBlockSize) {
+        out = container.block;
     } else {
-        try {
-            room.own.emplace(declared + packed);
-        } catch (const std::bad_alloc &) {
-            return false;
+        if (!container.room || container.room->capacity() < needed) {
+            container.room.reset();
+            try {
+                container.room = std::make_unique<vt::memory::LargeBuffer>(needed);
+            } catch (const std::bad_alloc &) {
+                return false;
+            }
         }
-        room.out = room.own->data();
+        out = container.room->data();
     }
-    room.in = room.out + declared;
+    in = out + declared;
     return true;
 }
 
@@ -56,16 +53,16 @@ bool inflateWhole(Container &container, zip_uint64_t index, const zip_stat_t &st
     auto packed = static_cast<size_t>(stat.comp_size);
     if (container.inflater == nullptr && (container.inflater = libdeflate_alloc_decompressor()) == nullptr)
         return false;
-    Room room;
-    if (!makeRoom(container, declared, packed, room))
+    unsigned char *out = nullptr, *in = nullptr;
+    if (!makeRoom(container, declared, packed, out, in))
         return false;
     ZipFile file(zip_fopen_index(container.zip, index, ZIP_FL_COMPRESSED));
-    if (!file || zip_fread(file.get(), room.in, packed) != static_cast<zip_int64_t>(packed))
+    if (!file || zip_fread(file.get(), in, packed) != static_cast<zip_int64_t>(packed))
         return false;
     size_t inflated = 0;
-    if (libdeflate_deflate_decompress(container.inflater, room.in, packed, room.out, declared, &inflated) !=
+    if (libdeflate_deflate_decompress(container.inflater, in, packed, out, declared, &inflated) !=
             LIBDEFLATE_SUCCESS ||
-        inflated != declared || libdeflate_crc32(0, room.out, declared) != stat.crc)
+        inflated != declared || libdeflate_crc32(0, out, declared) != stat.crc)
         return false;
 
     status = sink.begin(stat.size);
@@ -73,7 +70,7 @@ bool inflateWhole(Container &container, zip_uint64_t index, const zip_stat_t &st
         auto piece = static_cast<uint32_t>(std::min<size_t>(kBlockSize, declared - at));
         // Within the declared size, which was held to the total limit.
         container.totalRead += piece;
-        status = sink.accept(room.out + at, piece);
+        status = sink.accept(out + at, piece);
         at += piece;
     }
     int32_t finished = sink.finish();

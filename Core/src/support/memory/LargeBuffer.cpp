@@ -50,11 +50,12 @@ LargeBuffer::LargeBuffer(size_t size) {
         size_t length = (size + kHugePage - 1) & ~(kHugePage - 1);
         if (void *base = mapAligned(length)) {
             data_ = static_cast<unsigned char *>(base);
-            mapped_ = length;
+            mapped_ = capacity_ = length;
             return;
         }
     }
     data_ = new unsigned char[size];
+    capacity_ = size;
 }
 
 LargeBuffer::~LargeBuffer() {

@@ -19,6 +19,8 @@ public:
     LargeBuffer &operator=(const LargeBuffer &) = delete;
 
     unsigned char *data() { return data_; }
+    // What it holds: the size asked for, or more when mapped.
+    size_t capacity() const { return capacity_; }
 
     // From this size on, the room is mapped on its own.
     static constexpr size_t kMappedFrom = size_t{64} << 10;
@@ -26,6 +28,7 @@ public:
 private:
     unsigned char *data_ = nullptr;
     size_t mapped_ = 0;   // the mapping's length; 0 when from new[]
+    size_t capacity_ = 0;
 };
 
 } // namespace vt::memory
