@@ -27,7 +27,16 @@ struct Timing {
     double peakMiB = 0;      // the largest resident set of the runs
     int exitStatus = 0;      // of the last run; -1 when it did not exit
     bool ran() const { return seconds < 1e29; }
+    void merge(const Timing &run) {
+        seconds = std::min(seconds, run.seconds);
+        peakMiB = std::max(peakMiB, run.peakMiB);
+        exitStatus = run.exitStatus;
+    }
 };
+
+// Runs shorter than this are timed kShortRunRepeat times at least.
+constexpr double kShortRun = 0.1;
+constexpr int kShortRunRepeat = 15;
 
 // Runs argv with its output thrown away, `repeat` times.
 Timing time(const std::vector<std::string> &argv, int repeat) {
@@ -142,9 +151,10 @@ int main(int argc, char **argv) {
         std::printf("(no corpus at %s: only the generated document is timed)\n\n", corpus.c_str());
     }
     const std::string other = mutool.empty() ? "" : "mutool draw -F txt";
-    std::printf("Best of %d runs each; MB are megabytes (10^6 bytes) of decompressed FixedPage markup.\n"
+    std::printf("Best of %d runs each, taken in turn (of %d for runs under %.1f s); MB are megabytes (10^6 bytes) of "
+                "decompressed FixedPage markup.\n"
                 "Ratio: the other program's time over xpstext's (above 1: xpstext is faster).\n\n",
-                repeat);
+                repeat, kShortRunRepeat, kShortRun);
     std::printf("| document | pages | markup MB | xpstext s | pages/s | MB/s | peak MiB | %s s | pages/s | MB/s | "
                 "peak MiB | ratio | floor MB/s | xpstext / floor |\n",
                 other.empty() ? "(none)" : other.c_str());
@@ -154,10 +164,18 @@ int main(int argc, char **argv) {
     for (size_t d = 0; d < documents.size(); ++d) {
         const std::string &document = documents[d];
         Markup markup = measureMarkup(floor, document, inflateFloor.count(document) != 0);
-        Timing ours = time({xpstext, "-q", document}, repeat);
-        Timing theirs;
-        if (!mutool.empty())
-            theirs = time({mutool, "draw", "-q", "-F", "txt", "-o", "/dev/null", document}, repeat);
+        // The two in turn, so that the machine's drift falls on both; a short
+        // run, mostly start-up, is noisier, so it is run more often.
+        const std::vector<std::string> oursArgs{xpstext, "-q", document};
+        const std::vector<std::string> theirsArgs{mutool, "draw", "-q", "-F", "txt", "-o", "/dev/null", document};
+        Timing ours = time(oursArgs, 1), theirs;
+        int rounds = ours.seconds < kShortRun ? std::max(repeat, kShortRunRepeat) : repeat;
+        for (int round = 0; round < rounds; ++round) {
+            if (!mutool.empty())
+                theirs.merge(time(theirsArgs, 1));
+            if (round + 1 < rounds)
+                ours.merge(time(oursArgs, 1));
+        }
         std::string name = fs::path(document).filename().string();
         if (inflateFloor.count(document) != 0)
             name += " (MB and floor: every part inflated)";
