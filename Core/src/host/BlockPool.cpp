@@ -1,6 +1,7 @@
 #include "BlockPool.h"
 
-#include <cstdint>
+#include "support/memory/HugePages.h"
+
 #include <new>
 #include <sys/mman.h>
 
@@ -12,7 +13,7 @@ namespace {
 // pay for zeroing a huge page it would barely use; the others are huge-page
 // sized and aligned, as the kernel needs them to back them so.
 constexpr size_t kFirstSlab = size_t{256} << 10;
-constexpr size_t kSlab = size_t{2} << 20;
+constexpr size_t kSlab = vt::memory::kHugePage;
 
 } // namespace
 
@@ -59,18 +60,9 @@ bool BlockPool::newSlab() {
             return false;
         slabs_.push_back({base, kFirstSlab});
     } else {
-        // Twice the size, then the unaligned ends given back.
-        void *mapped = ::mmap(nullptr, 2 * kSlab, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED)
+        void *base = vt::memory::mapHugePageAligned(kSlab);
+        if (base == nullptr)
             return false;
-        auto start = reinterpret_cast<uintptr_t>(mapped);
-        uintptr_t aligned = (start + kSlab - 1) & ~uintptr_t{kSlab - 1};
-        if (aligned > start)
-            ::munmap(mapped, aligned - start);
-        if (start + 2 * kSlab > aligned + kSlab)
-            ::munmap(reinterpret_cast<void *>(aligned + kSlab), start + 2 * kSlab - (aligned + kSlab));
-        void *base = reinterpret_cast<void *>(aligned);
-        ::madvise(base, kSlab, MADV_HUGEPAGE);   // a hint: without it, plain pages
         slabs_.push_back({base, kSlab});
     }
     next_ = static_cast<char *>(slabs_.back().base);

@@ -1,5 +1,7 @@
 #include "MemoryAccount.h"
 
+#include "support/memory/HugePages.h"
+
 #include <cstdlib>
 #include <cstring>
 #if __has_include(<valgrind/valgrind.h>)
@@ -23,17 +25,7 @@ static_assert(sizeof(Header) == kHeader);
 
 // Under a sanitizer or valgrind every block comes from malloc and is really
 // freed, so that an overrun or a use after free is still caught.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kPoolBlocks = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-constexpr bool kPoolBlocks = false;
-#else
-constexpr bool kPoolBlocks = true;
-#endif
-#else
-constexpr bool kPoolBlocks = true;
-#endif
+constexpr bool kPoolBlocks = !vt::memory::kUnderSanitizer;
 
 bool underValgrind() {
 #if __has_include(<valgrind/valgrind.h>)
