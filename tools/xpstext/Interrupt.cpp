@@ -20,10 +20,10 @@ namespace {
 std::atomic<int> received{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
-// The hosts' temporary files go at once: the thread that would clean up may
-// be in the middle of something long.
 volatile std::sig_atomic_t dieAtOnce = 0;
 
+// The hosts' temporary files go at once: the thread that would clean up may
+// be in the middle of something long.
 void note(int signal) {
     removeScratch();
     received.store(signal, std::memory_order_relaxed);
