@@ -2,6 +2,8 @@
 
 #include "ScratchRemoval.h"
 
+#include "TemporaryFolder.h"
+
 #include <pthread.h>
 #include <unistd.h>
 
@@ -64,8 +66,7 @@ std::string ScratchFolder::path() {
         for (int signal : {SIGINT, SIGTERM, SIGHUP})
             sigaddset(&signals, signal);
         pthread_sigmask(SIG_BLOCK, &signals, &before);
-        const char *base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/xpstext-XXXXXX";
+        std::string pattern = fixrd::host::systemTemporaryFolder() + "/xpstext-XXXXXX";
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
             prepareScratchRemoval(path_);

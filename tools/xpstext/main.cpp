@@ -154,10 +154,8 @@ int main(int argc, char **argv) {
     bool outputFailed = false;
     std::unique_ptr<xpstext::IsolatedReaders> isolated;
     if (options.isolate) {
-        const char *base = std::getenv("TMPDIR");
-        std::string folder = scratch.path();
         isolated = std::make_unique<xpstext::IsolatedReaders>(
-            *module, options.jobs, !folder.empty() ? folder : base != nullptr && *base ? base : "/tmp",
+            *module, options.jobs, fixrd::host::temporaryFolder([&scratch] { return scratch.path(); }),
             options.timeoutSeconds, options.maxMemory);
     }
 

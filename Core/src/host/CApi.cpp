@@ -6,6 +6,7 @@
 #include "IsolatedExtractor.h"
 #include "RecordStream.h"
 #include "SpooledInput.h"
+#include "TemporaryFolder.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -214,8 +215,7 @@ int fixrd_library_isolate(fixrd_library *library, double timeout_seconds) {
         settings.workerProgram = fixrd::workerProgramOf(*library->module);
         if (::access(settings.workerProgram.c_str(), X_OK) != 0)
             return -1;
-        const char *folder = std::getenv("TMPDIR");
-        settings.scratch = folder != nullptr && *folder != '\0' ? folder : "/tmp";
+        settings.scratch = fixrd::host::systemTemporaryFolder();
         settings.timeoutSeconds = timeout_seconds;
         std::lock_guard<std::mutex> lock(library->mutex);
         library->isolation = std::move(settings);

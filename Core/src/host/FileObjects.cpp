@@ -351,12 +351,7 @@ FileObjects::~FileObjects() {
 std::string FileObjects::temporaryDirectory() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (directory_.empty()) {
-        std::string folder = base_ ? base_() : std::string();
-        if (folder.empty()) {
-            const char *base = std::getenv("TMPDIR");
-            folder = base != nullptr && *base != '\0' ? base : "/tmp";
-        }
-        std::string pattern = folder + "/fixrd-XXXXXX";
+        std::string pattern = temporaryFolder(base_) + "/fixrd-XXXXXX";
         if (::mkdtemp(pattern.data()) != nullptr)
             directory_ = pattern;
     }

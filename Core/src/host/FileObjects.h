@@ -5,10 +5,10 @@
 // over it is released; the directory goes with this store.
 #pragma once
 
+#include "TemporaryFolder.h"
 #include "frame/HostInterfaces.h"
 
 #include <atomic>
-#include <functional>
 #include <mutex>
 #include <string>
 
@@ -32,7 +32,6 @@ public:
     std::string temporaryDirectory();
     // The folder that directory is made in, asked for when it is first
     // needed (most documents never need it); empty, or without this, TMPDIR.
-    using FolderSource = std::function<std::string()>;
     void placeTemporariesIn(FolderSource source) { base_ = std::move(source); }
     // IO objects not yet released.
     int64_t live() const { return live_.load(); }

@@ -32,12 +32,7 @@ bool SpooledInput::create(std::string &error) {
             return true;
         discard();   // no /proc to reach it by
     }
-    std::string folder = folder_ ? folder_() : std::string();
-    if (folder.empty()) {
-        const char *base = std::getenv("TMPDIR");
-        folder = base != nullptr && *base != '\0' ? base : "/tmp";
-    }
-    std::string pattern = folder + "/fixrd-input-XXXXXX";
+    std::string pattern = temporaryFolder(folder_) + "/fixrd-input-XXXXXX";
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) {
         error = "cannot make a temporary copy of the package: " + std::string(std::strerror(errno));

@@ -4,8 +4,9 @@
 // else a private temporary file below TMPDIR; either goes with the object.
 #pragma once
 
+#include "TemporaryFolder.h"
+
 #include <cstddef>
-#include <functional>
 #include <string>
 
 namespace fixrd::host {
@@ -28,14 +29,14 @@ public:
 
     // The folder a copy on disk goes in, asked for only when no memory file
     // can be had; empty, or without this, TMPDIR.
-    void placeCopiesIn(std::function<std::string()> source) { folder_ = std::move(source); }
+    void placeCopiesIn(FolderSource source) { folder_ = std::move(source); }
 
 private:
     bool create(std::string &error);
     bool append(const char *bytes, size_t size, std::string &error);
     void discard();
 
-    std::function<std::string()> folder_;
+    FolderSource folder_;
     int fd_ = -1;
     std::string path_;
     bool named_ = false;   // a file in a folder, removed by name at the end
