@@ -46,6 +46,12 @@ TEST_F(FontLoading, CharactersAreLookedUpByCodePoint) {
     EXPECT_EQ(fonts().glyphMetrics("/Resources/F.ttf", {"\xC2\xA0", 2}).horiAdvance, 651);
     EXPECT_EQ(glyphFailure("/Resources/F.ttf", "\xE4\xB8\x80"),
               "Unable to find glyph in font /Resources/F.ttf for 0xe4 0xb8 0x80");
+    // The lookup without the exception answers the same, a miss included.
+    FontEntry &entry = fonts().loadFont("/Resources/F.ttf")->second;
+    GlyphMetrics metrics;
+    EXPECT_TRUE(fonts().findGlyphMetrics(entry, {"\xC2\xA0", 2}, metrics));
+    EXPECT_EQ(metrics.horiAdvance, 651);
+    EXPECT_FALSE(fonts().findGlyphMetrics(entry, {"\xE4\xB8\x80", 3}, metrics));
     // A font without a character map loads, and no character is in it.
     EXPECT_EQ(fonts().unitsPerEm("/Resources/NoMap.ttf"), 2048);
     EXPECT_EQ(glyphFailure("/Resources/NoMap.ttf", "A"), "Unable to find glyph in font /Resources/NoMap.ttf for 0x41");

@@ -170,15 +170,23 @@ GlyphMetrics FontCache::glyphMetrics(const std::string &key, const std::string &
     return glyphMetricsIn(loadFont(key, fontUri)->second, fontUri, character);
 }
 
-GlyphMetrics FontCache::glyphMetricsIn(FontEntry &entry, const std::string &fontUri, CharView character) {
+bool FontCache::findGlyphMetrics(FontEntry &entry, CharView character, GlyphMetrics &metrics) {
     uint32_t code = codePointOf(owner_->host, character);
-    if (const GlyphMetrics *found = entry.glyphs.find(code))
-        return *found;
-    GlyphMetrics metrics;
+    if (const GlyphMetrics *found = entry.glyphs.find(code)) {
+        metrics = *found;
+        return true;
+    }
     if (entry.mapped && entry.mapped->metricsOf(code, metrics)) {
         entry.glyphs.emplace(code, metrics);
-        return metrics;
+        return true;
     }
+    return false;
+}
+
+GlyphMetrics FontCache::glyphMetricsIn(FontEntry &entry, const std::string &fontUri, CharView character) {
+    GlyphMetrics metrics;
+    if (findGlyphMetrics(entry, character, metrics))
+        return metrics;
     std::ostringstream message;
     message << "Unable to find glyph in font " << fontUri << " for" << std::hex;
     for (uint64_t i = 0; i < character.length; ++i)

@@ -66,6 +66,9 @@ public:
     // The same, in an entry loadFont gave, which stays valid for the cache's
     // life: a run measures every character in one font.
     GlyphMetrics glyphMetricsIn(FontEntry &entry, const std::string &fontUri, CharView ch);
+    // The same without the exception, false where it would throw: a
+    // character its font lacks is common, and a throw costs microseconds.
+    bool findGlyphMetrics(FontEntry &entry, CharView ch, GlyphMetrics &metrics);
 
     // The name of the part fontUri finds from the page being read, found or
     // not: the same relative FontUri on pages of two folders names two fonts.

@@ -104,16 +104,20 @@ private:
         metrics = GlyphMetrics{};
         if (!measurable_)
             return false;
-        try {
-            // Found once a run; until it loads, each character asks again.
-            if (font_ == nullptr)
+        // Found once a run; until it loads, each character asks again.
+        if (font_ == nullptr) {
+            try {
                 font_ = &context_->fonts->loadFont(run_.fontKey, run_.fontUri)->second;
-            metrics = context_->fonts->glyphMetricsIn(*font_, run_.fontUri, character);
-            return true;
-        } catch (const std::runtime_error &) {
-            metrics = GlyphMetrics{};
-            return false;
+            } catch (const std::runtime_error &) {
+                // Failed now for good: the rest of the run need not ask.
+                measurable_ = !context_->fonts->hasFailed(run_.fontKey);
+                return false;
+            }
         }
+        if (context_->fonts->findGlyphMetrics(*font_, character, metrics))
+            return true;
+        metrics = GlyphMetrics{};
+        return false;
     }
 
     CharView characterAt(size_t position) const {
