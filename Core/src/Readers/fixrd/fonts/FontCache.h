@@ -76,6 +76,9 @@ public:
 
     // True when fontUri was tried and failed: every lookup in it fails.
     bool hasFailed(const std::string &key) const {
+        // Asked for every run: the font of the last one is the usual answer.
+        if (last_ != fonts_.end() && last_->first == key)
+            return last_->second.failed;
         auto found = fonts_.find(key);
         return found != fonts_.end() && found->second.failed;
     }

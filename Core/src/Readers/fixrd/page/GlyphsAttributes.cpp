@@ -83,10 +83,16 @@ void readGlyphsAttributes(DocContext *context, const XML_Char **attributes) {
         } else if (std::strcmp(name, "FontUri") == 0) {
             run.fontUri = value;
             run.fontKey = context->fonts->keyOf(run.fontUri);
-            try {
-                context->unitsPerEm = context->fonts->unitsPerEm(run.fontKey, run.fontUri);
-            } catch (const std::runtime_error &) {
+            // A font known to have failed answers as the failure would,
+            // without the exception it costs on every run in it.
+            if (context->fonts->hasFailed(run.fontKey)) {
                 context->unitsPerEm = kUnitsPerEmOfUnloadableFont;
+            } else {
+                try {
+                    context->unitsPerEm = context->fonts->unitsPerEm(run.fontKey, run.fontUri);
+                } catch (const std::runtime_error &) {
+                    context->unitsPerEm = kUnitsPerEmOfUnloadableFont;
+                }
             }
         } else if (std::strcmp(name, "BidiLevel") == 0) {
             // Only its parity is used, and a level that cannot be read is
