@@ -14,6 +14,7 @@
 #include "ReaderModule.h"
 #include "SpooledInput.h"
 
+#include <ext/stdio_filebuf.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,7 +24,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
 
 namespace {
@@ -36,19 +36,23 @@ bool gatherInputs(const xpstext::Options &options, xpstext::InputList &inputs) {
             inputs.addOperand(operand);
         return true;
     }
+    // Standard input through a buffer of its own: the standard streams'
+    // objects cost every run their start-up, and only this one needs one.
+    __gnu_cxx::stdio_filebuf<char> standardInput(stdin, std::ios::in);
+    std::istream standardStream(&standardInput);
     std::ifstream file;
-    std::istream *in = &std::cin;
+    std::istream *in = &standardStream;
     if (options.files0From != "-") {
         file.open(options.files0From, std::ios::binary);
         if (!file) {
-            std::cerr << "xpstext: cannot read the list " << options.files0From << ": " << std::strerror(errno) << '\n';
+            std::fprintf(stderr, "xpstext: cannot read the list %s: %s\n", options.files0From.c_str(), std::strerror(errno));
             return false;
         }
         in = &file;
     }
     inputs.addNulSeparated(*in, options.files0From);
     if (in->bad()) {
-        std::cerr << "xpstext: the list " << options.files0From << " could not be read to its end\n";
+        std::fprintf(stderr, "xpstext: the list %s could not be read to its end\n", options.files0From.c_str());
         return false;
     }
     return true;
@@ -60,7 +64,7 @@ bool prepareOutputFolder(const std::string &folder) {
     if (!error && !std::filesystem::is_directory(folder, error))
         error = std::make_error_code(std::errc::not_a_directory);
     if (error) {
-        std::cerr << "xpstext: -o " << folder << ": " << error.message() << '\n';
+        std::fprintf(stderr, "xpstext: -o %s: %s\n", folder.c_str(), error.message().c_str());
         return false;
     }
     return true;
@@ -116,12 +120,12 @@ int main(int argc, char **argv) {
     std::string error;
     auto module = fixrd::ReaderModule::load("", error);
     if (!module) {
-        std::cerr << "xpstext: cannot load the reader module: " << error << '\n';
+        std::fprintf(stderr, "xpstext: cannot load the reader module: %s\n", error.c_str());
         return 1;
     }
     if (options.isolate && ::access(fixrd::workerProgramOf(*module).c_str(), X_OK) != 0) {
-        std::cerr << "xpstext: --isolate: cannot run " << fixrd::workerProgramOf(*module) << ": " << std::strerror(errno)
-                  << '\n';
+        std::fprintf(stderr, "xpstext: --isolate: cannot run %s: %s\n", fixrd::workerProgramOf(*module).c_str(),
+                     std::strerror(errno));
         return 1;
     }
     // Standard input is read once, into a private copy that every "-" reads:
@@ -251,7 +255,8 @@ int main(int argc, char **argv) {
     }
     progress.finish();
     if (batch && !options.quiet)
-        std::cerr << xpstext::summaryLine(done, failed, progress.elapsedSeconds(), options.resume ? &skipped : nullptr)
-                  << '\n';
+        std::fprintf(stderr, "%s\n",
+                     xpstext::summaryLine(done, failed, progress.elapsedSeconds(), options.resume ? &skipped : nullptr)
+                         .c_str());
     return failed > 0 || outputFailed ? 1 : 0;
 }

@@ -12,9 +12,9 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <vector>
 
 extern char **environ;
@@ -162,7 +162,7 @@ int runExtractionWorker() {
     std::string error;
     auto module = ReaderModule::load("", error);
     if (!module) {
-        std::cerr << "fixrd-worker: cannot load the reader module: " << error << '\n';
+        std::fprintf(stderr, "fixrd-worker: cannot load the reader module: %s\n", error.c_str());
         return 1;
     }
     Extractor extractor(*module);

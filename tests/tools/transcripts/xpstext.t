@@ -149,11 +149,11 @@ Usage errors exit 2 and read nothing: standard output stays empty.
 
   $ touch file
   $ xpstext -j 0 "$SAMPLE" >>stdout
-  xpstext: --jobs: Value 0 not in range 1 to 4096
+  xpstext: --jobs: '0' is not a number from 1 to 4096
   Try 'xpstext --help' for more information.
   [2]
   $ xpstext --no-such-option "$SAMPLE" >>stdout
-  xpstext: The following argument was not expected: --no-such-option
+  xpstext: unrecognized option '--no-such-option'
   Try 'xpstext --help' for more information.
   [2]
   $ xpstext --jsonl "$SAMPLE" >>stdout
@@ -180,6 +180,26 @@ Usage errors exit 2 and read nothing: standard output stays empty.
   [2]
   $ xpstext --max-memory 1000 "$SAMPLE" >>stdout
   xpstext: --max-memory: at least 1M
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext --max-memory 2Q "$SAMPLE" >>stdout
+  xpstext: --max-memory: '2Q' is not a size such as 512M or 2G
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext --raw=yes "$SAMPLE" >>stdout
+  xpstext: option '--raw' doesn't allow an argument
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext --r "$SAMPLE" >>stdout
+  xpstext: option '--r' is ambiguous
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext "$SAMPLE" -qZ >>stdout
+  xpstext: invalid option -- 'Z'
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext "$SAMPLE" -j >>stdout
+  xpstext: option requires an argument -- 'j'
   Try 'xpstext --help' for more information.
   [2]
   $ wc -c <stdout
