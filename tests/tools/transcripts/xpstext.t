@@ -186,6 +186,14 @@ Usage errors exit 2 and read nothing: standard output stays empty.
   xpstext: --max-memory: '2Q' is not a size such as 512M or 2G
   Try 'xpstext --help' for more information.
   [2]
+  $ xpstext --max-memory=16777216T "$SAMPLE" >>stdout
+  xpstext: --max-memory: '16777216T' is not a size such as 512M or 2G
+  Try 'xpstext --help' for more information.
+  [2]
+  $ xpstext -j4097 "$SAMPLE" >>stdout
+  xpstext: --jobs: '4097' is not a number from 1 to 4096
+  Try 'xpstext --help' for more information.
+  [2]
   $ xpstext --raw=yes "$SAMPLE" >>stdout
   xpstext: option '--raw' doesn't allow an argument
   Try 'xpstext --help' for more information.
