@@ -45,7 +45,8 @@ bool gatherInputs(const xpstext::Options &options, xpstext::InputList &inputs) {
     if (options.files0From != "-") {
         file.open(options.files0From, std::ios::binary);
         if (!file) {
-            std::fprintf(stderr, "xpstext: cannot read the list %s: %s\n", options.files0From.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "xpstext: cannot read the list %s: %s\n", options.files0From.c_str(),
+                         std::strerror(errno));
             return false;
         }
         in = &file;
