@@ -63,22 +63,32 @@ def test_many_come_in_input_order_failures_included(sample, tmp_path):
 
 def test_the_reader_runs_without_the_gil(long_document):
     fixrd.extract_text(long_document)   # the fonts and the companions loaded once
-    call = {}
 
-    def read():
-        started = time.monotonic()
-        fixrd.extract(long_document, records=False)
-        call["seconds"] = time.monotonic() - started
+    def stall_and_call():
+        call = {}
 
-    reader = threading.Thread(target=read)
-    longest, last = 0.0, time.monotonic()
-    reader.start()
-    while reader.is_alive():   # a call that held the GIL would stall this loop for all its length
-        now = time.monotonic()
-        longest, last = max(longest, now - last), now
-    reader.join()
-    assert call["seconds"] > 0.05, "the document reads too fast to tell"
-    assert longest < call["seconds"] / 2, f"stalled {longest:.3f} s of a {call['seconds']:.3f} s call"
+        def read():
+            started = time.monotonic()
+            fixrd.extract(long_document, records=False)
+            call["seconds"] = time.monotonic() - started
+
+        reader = threading.Thread(target=read)
+        longest, last = 0.0, time.monotonic()
+        reader.start()
+        while reader.is_alive():   # a call that held the GIL would stall this loop for all its length
+            now = time.monotonic()
+            longest, last = max(longest, now - last), now
+        reader.join()
+        return longest, call["seconds"]
+
+    # A call that holds the GIL stalls every try; a busy machine that stops
+    # this thread for a while is unlikely to do so three times running.
+    for _ in range(3):
+        longest, seconds = stall_and_call()
+        assert seconds > 0.05, "the document reads too fast to tell"
+        if longest < seconds / 2:
+            break
+    assert longest < seconds / 2, f"stalled {longest:.3f} s of a {seconds:.3f} s call, three times"
 
 
 def test_isolated_reading_survives_a_crash_and_a_hang(sample, tmp_path, monkeypatch):
