@@ -26,15 +26,11 @@ bool makeRoom(Container &container, size_t declared, size_t packed, unsigned cha
     if (needed <= kBlockSize) {
         out = container.block;
     } else {
-        if (!container.room || container.room->capacity() < needed) {
-            container.room.reset();
-            try {
-                container.room = std::make_unique<vt::memory::LargeBuffer>(needed);
-            } catch (const std::bad_alloc &) {
-                return false;
-            }
+        try {
+            out = vt::memory::roomFor(container.room, needed);
+        } catch (const std::bad_alloc &) {
+            return false;
         }
-        out = container.room->data();
     }
     in = out + declared;
     return true;

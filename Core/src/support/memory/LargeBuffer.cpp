@@ -27,4 +27,12 @@ LargeBuffer::~LargeBuffer() {
         delete[] data_;
 }
 
+unsigned char *roomFor(std::unique_ptr<LargeBuffer> &room, size_t size) {
+    if (!room || room->capacity() < size || kUnderSanitizer) {
+        room.reset();   // the old room goes before the new one is mapped
+        room = std::make_unique<LargeBuffer>(size);
+    }
+    return room->data();
+}
+
 } // namespace vt::memory

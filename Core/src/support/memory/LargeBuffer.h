@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 namespace vt::memory {
 
@@ -30,5 +31,11 @@ private:
     size_t mapped_ = 0;   // the mapping's length; 0 when from new[]
     size_t capacity_ = 0;
 };
+
+// The room a caller keeps from one part to the next, made or grown when a
+// part needs more: a fresh room costs its page faults, or a huge page's
+// zeroing, again.  Under a sanitizer it is made anew at each size, so that
+// an overrun past the part still shows.  Throws std::bad_alloc.
+unsigned char *roomFor(std::unique_ptr<LargeBuffer> &room, size_t size);
 
 } // namespace vt::memory

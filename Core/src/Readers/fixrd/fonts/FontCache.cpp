@@ -144,7 +144,7 @@ void FontCache::openFace(const std::string &fontUri, MappedFont &font) {
 
     // Room first, so that the file cannot be lost between writing and keeping it.
     temporaryFiles_.reserve(temporaryFiles_.size() + 1);
-    IOObj *file = readFontPart(store, fontUri, host).release();
+    IOObj *file = readFontPart(store, fontUri, host, fontRoom_).release();
     temporaryFiles_.push_back(file);
 
     FT_Error error = font.open(library_, file->fileName);

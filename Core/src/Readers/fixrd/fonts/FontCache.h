@@ -9,6 +9,7 @@
 #include "fonts/GlyphMetrics.h"
 #include "fonts/GlyphTable.h"
 #include "fonts/MappedFont.h"
+#include "support/memory/LargeBuffer.h"
 #include "text/CharView.h"
 
 #include <ft2build.h>
@@ -104,6 +105,8 @@ private:
     DocContext *owner_;
     FT_Library library_ = nullptr;
     std::vector<IOObj *> temporaryFiles_;
+    // Where each font part is read whole to be restored, kept for the next.
+    std::unique_ptr<vt::memory::LargeBuffer> fontRoom_;
     // At least the characters counted fonts map; their exact number costs
     // loading every glyph, so it is only known where the limit is near.
     size_t mappedAtMost_ = 0;

@@ -3,7 +3,6 @@
 #include "fonts/Deobfuscation.h"
 #include "fonts/FontName.h"
 #include "support/except/ReaderErrors.h"
-#include "support/memory/LargeBuffer.h"
 #include "support/except/VantrelError.h"
 
 #include <cstdint>
@@ -11,20 +10,20 @@
 namespace fixrd {
 
 vt::datastore::OwnedIO readFontPart(vt::datastore::MutableDataStore &part, const std::string &fontUri,
-                                    HostServices *host) {
+                                    HostServices *host, std::unique_ptr<vt::memory::LargeBuffer> &room) {
     // Counts cross the host boundary as signed 32-bit values; a part larger
     // than that cannot be held whole.
     uint32_t size = part.size();
     if (size > INT32_MAX)
         throw FontError("Could not read font file");
-    // Not zeroed: the read fills every byte, or the part is refused.
-    vt::memory::LargeBuffer data(size);
-    if (part.read(data.data(), size) != size)
+    // Not cleared: the read fills every byte, or the part is refused.
+    unsigned char *data = vt::memory::roomFor(room, size);
+    if (part.read(data, size) != size)
         throw FontError("Could not read font file");
 
     FontNameParts name = fontNameParts(fontUri);
     if (isObfuscatedFontName(name))
-        deobfuscateFont(data.data(), size, ObfuscationKey(name));
+        deobfuscateFont(data, size, ObfuscationKey(name));
 
     vt::datastore::OwnedIO file(host->openIOEx != nullptr ? host->openIOEx(host, nullptr, "w", 1) : nullptr);
     if (!file)
@@ -34,7 +33,7 @@ vt::datastore::OwnedIO readFontPart(vt::datastore::MutableDataStore &part, const
     if (file->open != nullptr)
         file->open(file.get());
     if (file->write != nullptr)
-        file->write(file.get(), data.data(), size);
+        file->write(file.get(), data, size);
     return file;
 }
 
