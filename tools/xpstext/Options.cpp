@@ -26,9 +26,9 @@ Without -o the texts go to standard output one after another, in input order,
 whatever -j is.  With -o DIR each document's text goes to its own file below
 DIR: a document found in a folder you named keeps its path below that folder,
 a file you named keeps its path as written (without a leading /, . or ..);
-.txt is added to the name (.rec with --raw): a.xps gives a.xps.txt.  Files are written under a
-temporary name (.NAME.xpstext-tmp.XXXXXX) and renamed when complete.  An input
-is never overwritten, nor a file written twice in one run.
+.txt is added to the name (.rec with --raw): a.xps gives a.xps.txt.  Files are
+written under a temporary name (.NAME.xpstext-tmp.XXXXXX) and renamed when
+complete.  An input is never overwritten, nor a file written twice in one run.
 
 --jsonl needs -o: the JSON lines take standard output.  Each line has path,
 status, message, bytes (of text written), seconds and output (the file written,
@@ -44,9 +44,9 @@ Failures print one line on standard error, "xpstext: FILE: MESSAGE (status N)",
 and the run goes on.  Besides the reader's statuses: 200 a folder cannot be
 read, 201 a folder you named holds no .xps or .oxps file, 202 not a regular
 file or folder, 203 the output cannot be written, 204 and 205 as above.  Each
-counts as a failed document.  Batch runs end with a summary on standard error, and show a progress
-line there when it is a terminal that the texts do not go to (-q turns both
-off).
+counts as a failed document.  Batch runs end with a summary on standard error,
+and show a progress line there when it is a terminal that the texts do not go
+to (-q turns both off).
 
 Exit status: 0 when every document was read, 1 when one failed, 2 for usage
 errors (and when the -o folder or the --files0-from list cannot be used).)help";
