@@ -1,13 +1,11 @@
 #include "VantrelError.h"
 
-#include <sstream>
+#include <string>
 
 namespace vt::except {
 
 vantrel_error::vantrel_error(int32_t code) : code_(code) {
-    std::ostringstream text;
-    text << "Vantrel error " << code;
-    message_ = text.str();
+    message_ = "Vantrel error " + std::to_string(code);
 }
 
 } // namespace vt::except

@@ -9,7 +9,6 @@
 #include "support/except/ReaderErrors.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace fixrd {
 
@@ -187,11 +186,16 @@ GlyphMetrics FontCache::glyphMetricsIn(FontEntry &entry, const std::string &font
     GlyphMetrics metrics;
     if (findGlyphMetrics(entry, character, metrics))
         return metrics;
-    std::ostringstream message;
-    message << "Unable to find glyph in font " << fontUri << " for" << std::hex;
-    for (uint64_t i = 0; i < character.length; ++i)
-        message << " 0x" << static_cast<unsigned>(static_cast<unsigned char>(character.bytes[i]));
-    throw FontError(message.str());
+    static const char kHex[] = "0123456789abcdef";
+    std::string message = "Unable to find glyph in font " + fontUri + " for";
+    for (uint64_t i = 0; i < character.length; ++i) {
+        auto byte = static_cast<unsigned char>(character.bytes[i]);
+        message += " 0x";
+        if (byte >= 16)
+            message += kHex[byte >> 4];
+        message += kHex[byte & 15];
+    }
+    throw FontError(message);
 }
 
 } // namespace fixrd

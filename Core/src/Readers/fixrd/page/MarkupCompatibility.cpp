@@ -3,8 +3,8 @@
 #include "support/except/ReaderErrors.h"
 #include "xml/Namespaces.h"
 
+#include <algorithm>
 #include <cstring>
-#include <sstream>
 
 namespace fixrd {
 
@@ -21,10 +21,13 @@ std::pair<std::string, std::string> splitName(const char *name) {
 bool isUnderstood(const std::string &uri) { return uri == kXpsNamespace || uri == kOpenXpsNamespace; }
 
 std::vector<std::string> tokens(const std::string &text) {
-    std::istringstream in(text);
+    static const char kBlanks[] = " \t\n\v\f\r";   // what the C locale counts as space
     std::vector<std::string> out;
-    for (std::string token; in >> token;)
-        out.push_back(token);
+    for (size_t at = text.find_first_not_of(kBlanks); at != std::string::npos;) {
+        size_t end = std::min(text.find_first_of(kBlanks, at), text.size());
+        out.emplace_back(text, at, end - at);
+        at = text.find_first_not_of(kBlanks, end);
+    }
     return out;
 }
 
