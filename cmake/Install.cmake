@@ -10,23 +10,6 @@ install(TARGETS fixrd-host FIXRD pkgrd mkparse LIBRARY DESTINATION ${CMAKE_INSTA
 # The worker of isolated reading lives with the libraries, where the host finds it.
 install(TARGETS fixrd-worker RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-# The installed command finds the host library relative to itself, so the
-# tree works wherever it is copied (DESTDIR, a prefix in a temporary folder).
-if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
-  set(FIXRD_INSTALL_RPATH "${CMAKE_INSTALL_LIBDIR}")
-else()
-  file(RELATIVE_PATH bin_to_lib "/p/${CMAKE_INSTALL_BINDIR}" "/p/${CMAKE_INSTALL_LIBDIR}")
-  set(FIXRD_INSTALL_RPATH "$ORIGIN/${bin_to_lib}")
-endif()
-set_target_properties(xpstext PROPERTIES INSTALL_RPATH "${FIXRD_INSTALL_RPATH}")
-# The build tree has the same bin/ and lib/: there the command is linked with
-# its install run path at once.  Edited at install instead, the build's run
-# path would be padded with an empty entry, which sends the loader to the
-# current directory for every library.
-if(FIXRD_INSTALL_RPATH STREQUAL "$ORIGIN/../lib")
-  set_target_properties(xpstext PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
-endif()
-
 # Every header of the host, so a header that a public one starts to include is
 # installed with it.
 file(GLOB FIXRD_HOST_HEADERS CONFIGURE_DEPENDS ${FIXRD_SOURCE_ROOT}/host/*.h)

@@ -1,3 +1,4 @@
+#include "LibraryLoader.h"
 #include "ReferenceHost.h"
 #include "TextConversion.h"
 
@@ -56,6 +57,40 @@ TEST(ReferenceHost, LibrariesByTheirWindowsNameOrPathAndWhyOneIsNotLoaded) {
     EXPECT_EQ(libraries.load("absent.dll"), nullptr);
     EXPECT_NE(libraries.lastError().find(FIXRD_LIB_DIR "/libabsent.so: cannot open shared object file"), std::string::npos)
         << libraries.lastError();
+}
+
+std::string folderOfThisProgram() { return directoryOfObject(reinterpret_cast<const void *>(&folderOfThisProgram)); }
+
+// A program with the host built in lives apart from the libraries: the module
+// is looked for beside it, then where its install puts the libraries, then in
+// a build's lib/; with none holding it, the failure names the program's folder.
+TEST(ReferenceHost, ModuleFolderOfAProgramWithTheHostBuiltIn) {
+    char self[4096];
+    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(length, 0);
+    std::string program(self, static_cast<size_t>(length));
+    EXPECT_EQ(folderOfThisProgram(), program.substr(0, program.rfind('/')));
+
+    char pattern[] = "/tmp/fixrd-folders-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string root = pattern, bin = root + "/bin";
+    for (const char *folder : {"/bin", "/lib", "/lib/arch", "/elsewhere"})
+        ASSERT_EQ(::mkdir((root + folder).c_str(), 0700), 0);
+    auto place = [&](const std::string &folder) { std::fclose(std::fopen((folder + "/libFIXRD.so").c_str(), "w")); };
+    EXPECT_EQ(moduleDirectory(bin, "../lib/arch"), bin);
+    place(root + "/lib");
+    EXPECT_EQ(moduleDirectory(bin, "../lib/arch"), bin + "/../lib");
+    place(root + "/lib/arch");
+    EXPECT_EQ(moduleDirectory(bin, "../lib/arch"), bin + "/../lib/arch");
+    EXPECT_EQ(moduleDirectory(bin, root + "/elsewhere"), bin + "/../lib");
+    place(root + "/elsewhere");
+    EXPECT_EQ(moduleDirectory(bin, root + "/elsewhere"), root + "/elsewhere");
+    place(bin);
+    EXPECT_EQ(moduleDirectory(bin, "../lib/arch"), bin);
+    for (const char *file : {"/bin", "/lib", "/lib/arch", "/elsewhere"})
+        ::unlink((root + file + "/libFIXRD.so").c_str());
+    for (const char *folder : {"/bin", "/lib/arch", "/lib", "/elsewhere", ""})
+        ::rmdir((root + folder).c_str());
 }
 
 TEST(ReferenceHost, MemoryAccountingRefusalsAndTheLimitsOfMemoryAndDisk) {

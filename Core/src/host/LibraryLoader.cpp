@@ -1,6 +1,8 @@
 #include "LibraryLoader.h"
 
 #include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
 
 namespace fixrd::host {
 
@@ -43,11 +45,30 @@ void LibraryLoader::unload(void *handle) const {
 
 std::string directoryOfObject(const void *address) {
     Dl_info info{};
-    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr)
+    link_map *object = nullptr;
+    if (dladdr1(address, &info, reinterpret_cast<void **>(&object), RTLD_DL_LINKMAP) == 0 || info.dli_fname == nullptr)
         return {};
     std::string path = info.dli_fname;
+    // The program itself has no name of its own in the loader's list: what
+    // dladdr gives for it is the command as typed, which may be a bare name
+    // found through PATH.
+    if (object != nullptr && object->l_name != nullptr && object->l_name[0] == '\0') {
+        char self[4096];
+        ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+        if (length > 0)
+            path.assign(self, static_cast<size_t>(length));
+    }
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string moduleDirectory(const std::string &own, const std::string &binToLib) {
+    const std::string candidates[] = {own, !binToLib.empty() && binToLib[0] == '/' ? binToLib : own + "/" + binToLib,
+                                      own + "/../lib"};
+    for (const std::string &candidate : candidates)
+        if (::access((candidate + "/libFIXRD.so").c_str(), F_OK) == 0)
+            return candidate;
+    return own;
 }
 
 } // namespace fixrd::host

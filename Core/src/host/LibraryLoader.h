@@ -36,7 +36,15 @@ private:
     std::set<std::string> refused_;
 };
 
-// The directory that holds the shared object containing `address`.
+// The directory that holds the shared object or program containing `address`.
 std::string directoryOfObject(const void *address);
+
+// Where the module is looked for when the program names no directory:
+// beside the object the host is part of.  A program with the host built in
+// lives apart from the libraries; they are then where its install puts them
+// (`binToLib` from the program's folder, or absolute), or in the lib/ of a
+// build.  The first of these that holds the module; the host's own folder
+// when none does, so that the failure names it.
+std::string moduleDirectory(const std::string &own, const std::string &binToLib);
 
 } // namespace fixrd::host

@@ -8,8 +8,11 @@ namespace fixrd {
 
 std::unique_ptr<ReaderModule> ReaderModule::load(const std::string &directory, std::string &error) {
     std::unique_ptr<ReaderModule> module(new ReaderModule);
-    module->directory_ = directory.empty() ? host::directoryOfObject(reinterpret_cast<const void *>(&ReaderModule::load))
-                                           : directory;
+    module->directory_ = directory;
+    if (directory.empty()) {
+        std::string own = host::directoryOfObject(reinterpret_cast<const void *>(&ReaderModule::load));
+        module->directory_ = host::moduleDirectory(own, FIXRD_BIN_TO_LIB);
+    }
     std::string path = module->directory_ + "/libFIXRD.so";
     // Left mapped once loaded: unmapping it and its libraries at every
     // program's exit costs more than a one-page document's text, and a

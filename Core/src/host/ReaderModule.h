@@ -12,8 +12,9 @@ namespace fixrd {
 
 class ReaderModule {
 public:
-    // Loads libFIXRD.so from `directory` (empty: the directory of this host
-    // library).  Null with the reason in `error` when it cannot be loaded.
+    // Loads libFIXRD.so from `directory` (empty: beside this host library,
+    // or where the program the host is built into keeps its libraries).
+    // Null with the reason in `error` when it cannot be loaded.
     static std::unique_ptr<ReaderModule> load(const std::string &directory, std::string &error);
     ~ReaderModule();
     ReaderModule(const ReaderModule &) = delete;
