@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,10 @@ TEST(ReferenceHost, ModuleFolderOfAProgramWithTheHostBuiltIn) {
     char pattern[] = "/tmp/fixrd-folders-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     const std::string root = pattern, bin = root + "/bin";
+    struct Removal {
+        std::string root;
+        ~Removal() { std::filesystem::remove_all(root); }
+    } removal{root};
     for (const char *folder : {"/bin", "/lib", "/lib/arch", "/elsewhere"})
         ASSERT_EQ(::mkdir((root + folder).c_str(), 0700), 0);
     auto place = [&](const std::string &folder) { std::fclose(std::fopen((folder + "/libFIXRD.so").c_str(), "w")); };
@@ -87,10 +92,6 @@ TEST(ReferenceHost, ModuleFolderOfAProgramWithTheHostBuiltIn) {
     EXPECT_EQ(moduleDirectory(bin, root + "/elsewhere"), root + "/elsewhere");
     place(bin);
     EXPECT_EQ(moduleDirectory(bin, "../lib/arch"), bin);
-    for (const char *file : {"/bin", "/lib", "/lib/arch", "/elsewhere"})
-        ::unlink((root + file + "/libFIXRD.so").c_str());
-    for (const char *folder : {"/bin", "/lib/arch", "/lib", "/elsewhere", ""})
-        ::rmdir((root + folder).c_str());
 }
 
 TEST(ReferenceHost, MemoryAccountingRefusalsAndTheLimitsOfMemoryAndDisk) {
